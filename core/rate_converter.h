@@ -1,4 +1,7 @@
-// Conversion from the core's 33 kHz ticks to the host's sample rate.
+// Conversion from the core's fixed 33 kHz ticks to the host's sample rate:
+// per output sample the core advances by as many ticks as the rate ratio
+// owes, and the output is interpolated linearly between the last two core
+// samples, trailing the core by up to one tick.
 #pragma once
 
 #include "synth_core.h"
@@ -6,10 +9,14 @@
 namespace t815 {
 
 constexpr double kFallbackHostRate = 44100.0;
+// Slower host rates render at the fallback rate too: far below it each output
+// sample would owe the core millions of ticks (and below 2^-53 of the core
+// rate the phase could no longer count them at all).
+constexpr double kLowestHostRate = 1.0;
 
 // Writes n samples into first and, when second is not null, the same samples
-// into second. A host rate that is not a positive finite number renders as
-// 44100 Hz; n <= 0 writes nothing.
+// into second. A host rate below 1 Hz or not a finite number renders as
+// 44100 Hz; n <= 0 writes nothing and changes nothing.
 void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, double hostRate);
 
 } // namespace t815

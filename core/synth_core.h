@@ -64,8 +64,9 @@ struct SynthCore {
 // Longest sequence any builder makes from the factory programs. Storage of
 // this size is reserved up front so that note and program events copy into
 // existing storage and never allocate.
-constexpr std::size_t kMaxAmpEnvelopeBytes = 192900;
-constexpr std::size_t kMaxFilterEnvelopeBytes = 102100;
+constexpr std::size_t kMaxAmpEnvelopeBytes = 192900;     // program 37's template
+constexpr std::size_t kMaxFilterTemplateBytes = 129400;  // program 27's template
+constexpr std::size_t kMaxFilterEnvelopeBytes = 812900;  // program 12's release from 255
 
 // Builds the core in place: defaults, the unpacked ROM, program 00 selected
 // with reset. Returns false, with everything released again, when memory runs

@@ -1,0 +1,62 @@
+// Program selection and the pitch computation. A program change while keys
+// are held keeps them sounding and re-pitches them; with no key held the
+// change resets every voice to the new program's envelopes.
+#include "program_select.h"
+
+#include "envelope_builders.h"
+#include "rom_unpack.h"
+
+#include <cstring>
+
+namespace t815 {
+
+namespace {
+
+constexpr int kReferenceKey = 57;   // plays the pitch bases unchanged
+constexpr int kPitchesPerKey = 16;
+
+std::int32_t clampPitch(std::int32_t pitch) {
+    if (pitch < 0) return 0;
+    if (pitch > kMaxPitch) return kMaxPitch;
+    return pitch;
+}
+
+} // namespace
+
+void selectProgram(SynthCore& core, int programNumber, bool reset) {
+    if (!core.romReady) return;
+    core.currentProgram = programNumber;
+
+    if (reset) {
+        std::memset(core.oscPitch, 0, sizeof core.oscPitch);
+        std::memset(core.slots, 0, sizeof core.slots);
+    } else {
+        updatePitches(core); // still under the previous unison setting
+    }
+
+    buildAmpTemplate(core);
+    buildFilterTemplate(core);
+
+    if (reset) {
+        for (EnvelopeStream& stream : core.ampStreams) restartStream(stream, core.ampTemplate);
+        restartStream(core.filterStream, core.filterTemplate);
+        std::memset(core.oscPhase, 0, sizeof core.oscPhase);
+        core.filterState[0] = core.filterState[1] = 0.0f;
+    }
+
+    core.unisonOn = !singleOscillator(currentVoiceProgram(core)[toneFlags]);
+    core.filterOn = true;
+}
+
+void updatePitches(SynthCore& core) {
+    const PitchBases bases = pitchBases(core, core.currentProgram);
+    for (int k = 0; k < kSlotCount; ++k) {
+        const VoiceSlot& slot = core.slots[k];
+        if (slot.state == kSlotFree) continue;
+        const std::int32_t offset = kPitchesPerKey * (slot.key - kReferenceKey) + core.pitchOffset;
+        core.oscPitch[2 * k] = clampPitch(bases.oscA + offset);
+        core.oscPitch[2 * k + 1] = core.unisonOn ? clampPitch(bases.oscB + offset) : 0;
+    }
+}
+
+} // namespace t815

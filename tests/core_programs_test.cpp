@@ -1,0 +1,297 @@
+// The core's data side: construction, the unpacked tables, the envelope
+// templates and releases of the factory programs, program select and the
+// pitch computation.
+#include "core_fixture.h"
+
+#include "envelope_builders.h"
+#include "key_slots.h"
+#include "program_select.h"
+#include "rom_unpack.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace t815 {
+namespace {
+
+using test::makeCore;
+using test::runs;
+using Runs = std::vector<std::pair<int, int>>;
+
+constexpr int kValidNumbers[kProgramCount] = {0,  1,  2,  3,  4,  5,  6,  7,  10, 11, 12, 13, 14, 15, 16, 17,
+                                              20, 21, 22, 23, 24, 25, 26, 27, 30, 31, 32, 33, 34, 35, 36, 37};
+
+// Each level in [from, to] (stepping by step) held count times.
+Runs fall(int from, int to, int step, int count) {
+    Runs out;
+    for (int level = from; step < 0 ? level >= to : level <= to; level += step) out.push_back({level, count});
+    return out;
+}
+Runs concat(std::initializer_list<Runs> parts) {
+    Runs out;
+    for (const Runs& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+TEST(CoreConstruction, DefaultsAndInvariants) {
+    auto core = makeCore();
+    ASSERT_TRUE(core);
+    for (int i = 0; i < kProgramCount; ++i) EXPECT_EQ(core->programNumbers[i], kValidNumbers[i]);
+    EXPECT_TRUE(core->romReady);
+    EXPECT_EQ(core->currentProgram, 0);
+    EXPECT_TRUE(core->filterOn);
+    EXPECT_TRUE(core->unisonOn); // program 00 has its single-oscillator bit clear
+    EXPECT_EQ(core->cutoffCoef, 0.99f);
+    EXPECT_EQ(core->resonance, 0.8f);
+    EXPECT_EQ(core->bendRatio, 1.0f);
+    EXPECT_EQ(core->pitchOffset, 0);
+    EXPECT_EQ(core->noteCounter, 0u);
+    for (int n : {8, 9, 18, 19, 28, 29})
+        for (int b = 0; b < kVoiceProgramBytes; ++b) EXPECT_EQ(core->voicePrograms[n].bytes[b], 0) << n;
+    for (int i = 0; i < kOscillatorCount; ++i) EXPECT_EQ(core->oscPitch[i], 0);
+    for (int k = 0; k < kSlotCount; ++k) {
+        EXPECT_EQ(core->slots[k].state, kSlotFree);
+        EXPECT_EQ(core->ampStreams[k].readPos, 0u);
+        EXPECT_EQ(core->ampStreams[k].levels, core->ampTemplate);
+    }
+    EXPECT_EQ(core->filterStream.levels, core->filterTemplate);
+    EXPECT_EQ(core->filterStream.readPos, 0u);
+}
+
+TEST(CoreConstruction, UnpackedTables) {
+    auto core = makeCore();
+    EXPECT_EQ(core->pitchIncrements[0], 0u);
+    EXPECT_EQ(core->pitchIncrements[2048], 2 * core->pitchIncrements[1856]);
+    EXPECT_EQ(core->pitchIncrements[2048], 65770u);
+    EXPECT_EQ(core->pitchIncrements[2111], 2 * core->pitchIncrements[1919]);
+    EXPECT_EQ(core->pitchIncrements[2111], 82568u);
+    for (int i = 2048; i < kPitchCount; ++i) EXPECT_EQ(core->pitchIncrements[i], 2 * core->pitchIncrements[i - 192]);
+    for (int i = 0; i < kLevelTableSize; ++i) EXPECT_EQ(core->levelTableLow[i] + core->levelTableHigh[i], 255);
+    for (std::uint16_t code : core->waveTable) EXPECT_LE(code, 2047);
+    // Waves 4..7 come from the second chip pair.
+    EXPECT_EQ(core->waveTable[4 * 512 + 1], 1852);
+    EXPECT_EQ(core->waveTable[7 * 512 + 5], 1858);
+
+    EXPECT_EQ(core->voicePrograms[0][toneFlags], 16);
+    EXPECT_EQ(core->voicePrograms[0][ampPeak], 255);
+    EXPECT_EQ(core->voicePrograms[37][ampSustainRate], 32);
+    // Bytes that move furthest through the entry byte map.
+    EXPECT_EQ(core->voicePrograms[25][oscBOctave], 6);
+    EXPECT_EQ(core->voicePrograms[25][oscBFine], 9);
+    EXPECT_EQ(core->voicePrograms[25][oscAOctave], 4);
+    EXPECT_EQ(core->voicePrograms[25][oscAFine], 6);
+    EXPECT_EQ(core->voicePrograms[34][filterReleaseRate], 128);
+}
+
+TEST(CoreConstruction, PitchBases) {
+    auto core = makeCore();
+    PitchBases p00 = pitchBases(*core, 0);
+    EXPECT_EQ(p00.oscA, 1624);
+    EXPECT_EQ(p00.oscB, 1623);
+    PitchBases p01 = pitchBases(*core, 1);
+    EXPECT_EQ(p01.oscA, 1240);
+    EXPECT_EQ(p01.oscB, 1623);
+    // Codes outside 4..6 give 256 c + 144 plus the fine byte.
+    core->voicePrograms[33].bytes[oscAOctave] = 2;
+    core->voicePrograms[33].bytes[oscAFine] = 3;
+    EXPECT_EQ(pitchBases(*core, 33).oscA, 512 + 144 + 3);
+}
+
+TEST(EnvelopeTemplates, WorkedFactoryTemplates) {
+    auto core = makeCore();
+    selectProgram(*core, 0, true);
+    EXPECT_EQ(core->ampTemplate.size(), 97100u);
+    EXPECT_EQ(runs(core->ampTemplate),
+              concat({fall(0, 240, 48, 100), fall(255, 243, -4, 100), {{239, 500}}, fall(238, 0, -1, 400)}));
+    EXPECT_EQ(core->filterTemplate, ByteSequence{0});
+
+    selectProgram(*core, 1, true);
+    EXPECT_EQ(runs(core->filterTemplate), (Runs{{0, 100}, {64, 100}, {128, 100}, {160, 100}, {96, 100}, {64, 200}}));
+
+    selectProgram(*core, 2, true);
+    EXPECT_EQ(core->filterTemplate, ByteSequence(100, 96));
+
+    selectProgram(*core, 15, true);
+    EXPECT_EQ(core->filterTemplate, ByteSequence(101, 0));
+
+    selectProgram(*core, 37, true);
+    EXPECT_EQ(core->ampTemplate.size(), 192900u);
+    EXPECT_EQ(runs(core->ampTemplate),
+              concat({fall(0, 192, 64, 100), fall(255, 243, -4, 100), {{239, 900}}, fall(238, 0, -1, 800)}));
+}
+
+TEST(EnvelopeTemplates, LongestTemplateAndReservedStorage) {
+    auto core = makeCore();
+    std::size_t longestAmp = 0, longestFilterTemplate = 0, longestFilter = 0;
+    for (int n : kValidNumbers) {
+        selectProgram(*core, n, true);
+        longestAmp = std::max(longestAmp, core->ampTemplate.size());
+        longestFilterTemplate = std::max(longestFilterTemplate, core->filterTemplate.size());
+        for (int a = 0; a <= 255; ++a) {
+            ByteSequence release;
+            buildAmpRelease(*core, a, release);
+            longestAmp = std::max(longestAmp, release.size());
+            buildFilterRelease(*core, a, release);
+            longestFilter = std::max(longestFilter, release.size());
+        }
+    }
+    EXPECT_EQ(longestAmp, 192900u); // program 37's template
+    // Note events copy into storage reserved at construction: it must hold
+    // the longest sequence any program and level can produce.
+    EXPECT_LE(longestAmp, kMaxAmpEnvelopeBytes);
+    EXPECT_LE(longestFilterTemplate, kMaxFilterTemplateBytes);
+    EXPECT_LE(std::max(longestFilter, longestFilterTemplate), kMaxFilterEnvelopeBytes);
+    EXPECT_GE(core->ampStreams[0].levels.capacity(), kMaxAmpEnvelopeBytes);
+    EXPECT_GE(core->filterStream.levels.capacity(), kMaxFilterEnvelopeBytes);
+}
+
+TEST(EnvelopeTemplates, AmplitudeDecayDipsBelowSustain) {
+    auto core = makeCore();
+    VoiceProgram& p = core->voicePrograms[3];
+    p = VoiceProgram{};
+    p.bytes[ampStart] = 100; // no attack
+    p.bytes[ampPeak] = 100;
+    p.bytes[ampSustain] = 50;
+    p.bytes[ampDecayStep] = 30;
+    selectProgram(*core, 3, true);
+    EXPECT_EQ(runs(core->ampTemplate), (Runs{{100, 100}, {70, 100}, {40, 100}, {50, 100}}));
+}
+
+TEST(EnvelopeTemplates, LevelRamp) {
+    using V = std::vector<std::int32_t>;
+    EXPECT_EQ(levelRamp(160, 64, -64), (V{160, 96, 64}));
+    EXPECT_EQ(levelRamp(0, 10, 4), (V{0, 4, 8, 10}));
+    EXPECT_EQ(levelRamp(5, 5, 1), (V{5}));
+    EXPECT_EQ(levelRamp(5, 10, -1), (V{5})); // step points away
+    EXPECT_EQ(levelRamp(-3, 0, -5), (V{-3}));
+}
+
+TEST(EnvelopeReleases, AmplitudeAndFilter) {
+    auto core = makeCore(); // program 00: release step 8
+    ByteSequence out{1, 2, 3};
+    buildAmpRelease(*core, 8, out);
+    EXPECT_EQ(out, ByteSequence(100, 0));
+    buildAmpRelease(*core, 255, out);
+    EXPECT_EQ(out.size(), 3200u);
+    EXPECT_EQ(runs(out), concat({fall(247, 7, -8, 100), {{0, 100}}}));
+
+    selectProgram(*core, 2, true); // constant filter level, whatever the level passed
+    buildFilterRelease(*core, 200, out);
+    EXPECT_EQ(out, ByteSequence(100, 96));
+
+    selectProgram(*core, 11, true); // filter release rate 64: 400 steps per level
+    buildFilterRelease(*core, 3, out);
+    EXPECT_EQ(runs(out), (Runs{{2, 400}, {1, 400}, {0, 100}}));
+}
+
+TEST(ProgramSelect, WithoutResetKeepsVoicesAndRepitches) {
+    auto core = makeCore();
+    noteOn(*core, 60);
+    for (int t = 0; t < 7; ++t) core->ampStreams[0].readPos++;
+    core->oscPhase[0] = 1234;
+    core->filterState[0] = 0.5f;
+    const EnvelopeStream stream = core->ampStreams[0];
+    const EnvelopeStream filter = core->filterStream;
+
+    selectProgram(*core, 1, false);
+    EXPECT_EQ(core->currentProgram, 1);
+    EXPECT_EQ(core->ampStreams[0].levels, stream.levels);
+    EXPECT_EQ(core->ampStreams[0].readPos, stream.readPos);
+    EXPECT_EQ(core->filterStream.levels, filter.levels);
+    EXPECT_EQ(core->oscPhase[0], 1234u);
+    EXPECT_EQ(core->filterState[0], 0.5f);
+    EXPECT_EQ(core->slots[0].state, kSlotHeld);
+    EXPECT_EQ(core->oscPitch[0], 1240 + 48); // program 01's base A, key 60
+    EXPECT_EQ(runs(core->filterTemplate).size(), 6u); // rebuilt for program 01
+}
+
+TEST(ProgramSelect, WithResetRestartsEverything) {
+    auto core = makeCore();
+    noteOn(*core, 60);
+    core->filterState[1] = 0.25f;
+    core->oscPhase[3] = 99;
+    core->voicePrograms[5].bytes[toneFlags] |= 0x80;
+    selectProgram(*core, 5, true);
+    EXPECT_FALSE(core->unisonOn);
+    core->filterOn = false;
+    selectProgram(*core, 5, true);
+    EXPECT_TRUE(core->filterOn);
+    for (int k = 0; k < kSlotCount; ++k) {
+        EXPECT_EQ(core->slots[k].state, kSlotFree);
+        EXPECT_EQ(core->slots[k].key, 0);
+        EXPECT_EQ(core->ampStreams[k].levels, core->ampTemplate);
+    }
+    for (int i = 0; i < kOscillatorCount; ++i) {
+        EXPECT_EQ(core->oscPitch[i], 0);
+        EXPECT_EQ(core->oscPhase[i], 0u);
+    }
+    EXPECT_EQ(core->filterState[1], 0.0f);
+    EXPECT_EQ(core->noteCounter, 1u); // never reset
+
+    const ByteSequence amp = core->ampTemplate, filter = core->filterTemplate;
+    selectProgram(*core, 5, true);
+    EXPECT_EQ(core->ampTemplate, amp);
+    EXPECT_EQ(core->filterTemplate, filter);
+}
+
+TEST(ProgramSelect, NothingBeforeTheRomIsReady) {
+    auto core = makeCore();
+    core->romReady = false;
+    selectProgram(*core, 37, true);
+    EXPECT_EQ(core->currentProgram, 0);
+    noteOn(*core, 60);
+    EXPECT_EQ(core->noteCounter, 0u);
+}
+
+TEST(UpdatePitches, OffsetsClampingAndUnison) {
+    auto core = makeCore();
+    VoiceProgram& p = core->voicePrograms[0];
+    p.bytes[oscAOctave] = 6;
+    p.bytes[oscAFine] = 255; // base 1871
+    p.bytes[oscBOctave] = 0;
+    p.bytes[oscBFine] = 0; // base 144
+    noteOn(*core, 84);
+    noteOn(*core, 0);
+    EXPECT_EQ(core->oscPitch[0], kMaxPitch); // 1871 + 432 clamped
+    EXPECT_EQ(core->oscPitch[3], 0);         // 144 - 912 clamped: silent
+
+    core->pitchOffset = -25;
+    updatePitches(*core);
+    EXPECT_EQ(core->oscPitch[2], 1871 - 912 - 25);
+    EXPECT_EQ(core->oscPitch[1], 144 + 432 - 25);
+
+    core->unisonOn = false;
+    updatePitches(*core);
+    EXPECT_EQ(core->oscPitch[1], 0);
+    EXPECT_EQ(core->oscPitch[3], 0);
+
+    // Free slots keep whatever they hold.
+    core->oscPitch[6] = 77;
+    updatePitches(*core);
+    EXPECT_EQ(core->oscPitch[6], 77);
+}
+
+// Everything the ROM and the builders decide, as one number checked in: the
+// tables, every program's bytes and both templates of all 32 programs. The
+// native and both Windows test programs must all compute it.
+TEST(CoreDigest, TablesAndAllTemplates) {
+    auto core = makeCore();
+    test::Digest digest;
+    digest.addBytes(core->pitchIncrements, sizeof core->pitchIncrements);
+    digest.addBytes(core->waveTable, sizeof core->waveTable);
+    digest.addBytes(core->levelTableLow, sizeof core->levelTableLow);
+    digest.addBytes(core->levelTableHigh, sizeof core->levelTableHigh);
+    digest.addBytes(core->voicePrograms, sizeof core->voicePrograms);
+    for (int n : kValidNumbers) {
+        selectProgram(*core, n, true);
+        digest.addValue<std::uint64_t>(core->ampTemplate.size());
+        digest.addBytes(core->ampTemplate.data(), core->ampTemplate.size());
+        digest.addValue<std::uint64_t>(core->filterTemplate.size());
+        digest.addBytes(core->filterTemplate.data(), core->filterTemplate.size());
+    }
+    EXPECT_EQ(digest.value, 0x0ull) << std::hex << digest.value;
+}
+
+} // namespace
+} // namespace t815
