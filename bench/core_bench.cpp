@@ -8,7 +8,11 @@
 #include "rate_converter.h"
 #include "synth_core.h"
 
+#ifdef T815_PORTABLE_BENCHMARK
+#include "portable_benchmark.h"
+#else
 #include <benchmark/benchmark.h>
+#endif
 
 #include <memory>
 #include <vector>
