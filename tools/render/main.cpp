@@ -1,0 +1,148 @@
+// t815-render: plays MIDI through a VST 2.4 instrument offline and writes a
+// WAV file, or reports the instrument's identity with --info.
+#include "demo_piece.h"
+#include "exit_codes.h"
+#include "host_callback.h"
+#include "midi_file.h"
+#include "offline_render.h"
+#include "platform_io.h"
+#include "plugin_info.h"
+#include "plugin_library.h"
+#include "render_options.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kMaxPieceSeconds = 3600.0;
+
+int fail(ExitCode code, const std::string& message) {
+    std::fprintf(stderr, "t815-render: %s\n", message.c_str());
+    return code;
+}
+
+// Program and parameters asked for on the command line, checked against what
+// the plug-in offers.
+bool applySettings(AEffect* effect, const RenderOptions& options, std::string& error) {
+    if (options.program >= 0) {
+        if (options.program >= effect->numPrograms) {
+            error = "--program " + std::to_string(options.program) + ": the plug-in has " +
+                    std::to_string(std::max(effect->numPrograms, 0)) + " programs";
+            return false;
+        }
+        effect->dispatcher(effect, effSetProgram, 0, options.program, nullptr, 0.0f);
+    }
+    for (const ParameterSetting& setting : options.parameters) {
+        if (setting.index >= effect->numParams || effect->setParameter == nullptr) {
+            error = "--param " + std::to_string(setting.index) + ": the plug-in has " +
+                    std::to_string(std::max(effect->numParams, 0)) + " parameters";
+            return false;
+        }
+        effect->setParameter(effect, setting.index, setting.value);
+    }
+    return true;
+}
+
+void printSummary(const std::string& path, const RenderResult& result,
+                  const RenderSettings& settings) {
+    const double seconds = double(result.frames) / settings.sampleRate;
+    const char* format =
+        settings.format == WavSampleFormat::Float32 ? "32-bit float" : "16-bit PCM";
+    if (result.peak > 0.0f)
+        std::printf("wrote %s: %lld frames (%.3f s) at %u Hz, %s, peak %.6f (%.1f dBFS)\n",
+                    path.c_str(), static_cast<long long>(result.frames), seconds,
+                    settings.sampleRate, format, double(result.peak),
+                    20.0 * std::log10(double(result.peak)));
+    else
+        std::printf("wrote %s: %lld frames (%.3f s) at %u Hz, %s, silent\n", path.c_str(),
+                    static_cast<long long>(result.frames), seconds, settings.sampleRate, format);
+    if (result.nonFiniteSamples > 0)
+        std::fprintf(stderr,
+                     "t815-render: warning: the plug-in produced %lld NaN or infinite samples\n",
+                     static_cast<long long>(result.nonFiniteSamples));
+}
+
+int run(const std::vector<std::string>& arguments) {
+    RenderOptions options;
+    std::string error;
+    if (!parseRenderOptions(arguments, options, error))
+        return fail(kExitUsage, error + " (see --help)");
+    if (options.help) {
+        std::fputs(renderHelpText().c_str(), stdout);
+        return kExitSuccess;
+    }
+
+    MidiSequence sequence;
+    if (!options.info) {
+        if (options.midiPath.empty())
+            sequence = demoPiece();
+        else if (!readMidiFile(options.midiPath, sequence, error))
+            return fail(kExitMidi, error);
+        if (!(sequence.endSeconds <= kMaxPieceSeconds))
+            return fail(kExitMidi, "MIDI file '" + options.midiPath + "' lasts " +
+                                       std::to_string(static_cast<long long>(sequence.endSeconds)) +
+                                       " s, more than the " +
+                                       std::to_string(static_cast<int>(kMaxPieceSeconds)) +
+                                       " s a render may");
+    }
+
+    RenderSettings settings;
+    settings.sampleRate = options.sampleRate;
+    settings.blockSize = options.blockSize;
+    settings.tailSeconds = options.tailSeconds;
+    settings.format = options.pcm16 ? WavSampleFormat::Pcm16 : WavSampleFormat::Float32;
+    settings.showProgress = !options.quiet && stderrIsTerminal();
+
+    HostContext host;
+    setHostContext(&host);
+    PluginLibrary library;
+    if (!loadPluginLibrary(library, options.pluginPath, error)) return fail(kExitPlugin, error);
+    AEffect* effect = createPlugin(library, hostCallback, error);
+    if (effect == nullptr) {
+        unloadPluginLibrary(library);
+        return fail(kExitPlugin, "'" + options.pluginPath + "': " + error);
+    }
+    openEffect(effect, host, settings);
+
+    int code = kExitSuccess;
+    if (options.info) {
+        printPluginInfo(effect, library.entryName, stdout);
+    } else if (!applySettings(effect, options, error)) {
+        code = fail(kExitUsage, error);
+    } else {
+        const std::string outputPath = defaultOutputPath(options);
+        RenderResult result;
+        const ExitCode rendered =
+            renderToWav(effect, sequence, settings, outputPath, result, error);
+        if (rendered != kExitSuccess)
+            code = fail(rendered, error);
+        else if (!options.quiet)
+            printSummary(outputPath, result, settings);
+        if (!options.quiet && host.updateDisplayCalls > 0)
+            std::printf("the plug-in asked %ld times for a display update\n",
+                        host.updateDisplayCalls);
+    }
+    closeEffect(effect);
+    unloadPluginLibrary(library);
+    setHostContext(nullptr);
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        useUtf8Console();
+        return run(utf8Arguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        return fail(kExitInternal, "out of memory");
+    } catch (const std::exception& exception) {
+        return fail(kExitInternal, std::string("internal error: ") + exception.what());
+    }
+}

@@ -1,0 +1,194 @@
+// Command-line parsing: "--name value" and "--name=value" forms, strict
+// number conversion and range checks.
+#include "render_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool parseInteger(const std::string& text, long long low, long long high, long long& value) {
+    if (text.empty() || text.size() > 20) return false;
+    const char first = text[0];
+    if (!(first == '-' || first == '+' || (first >= '0' && first <= '9'))) return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return errno == 0 && end == text.c_str() + text.size() && value >= low && value <= high;
+}
+
+bool parseReal(const std::string& text, double low, double high, double& value) {
+    if (text.empty() || text.size() > 64) return false;
+    const char first = text[0];
+    if (!(first == '-' || first == '+' || first == '.' || (first >= '0' && first <= '9')))
+        return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value) &&
+           value >= low && value <= high;
+}
+
+std::string quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+bool parseParameter(const std::string& text, ParameterSetting& setting, std::string& error) {
+    const std::size_t equals = text.find('=');
+    long long index = 0;
+    double value = 0.0;
+    if (equals == std::string::npos ||
+        !parseInteger(text.substr(0, equals), 0, kMaxParameterIndex, index)) {
+        error = "--param expects INDEX=VALUE with INDEX a whole number from 0, got " + quoted(text);
+        return false;
+    }
+    if (!parseReal(text.substr(equals + 1), 0.0, 1.0, value)) {
+        error =
+            "--param value must be a number from 0 to 1, got " + quoted(text.substr(equals + 1));
+        return false;
+    }
+    setting = {static_cast<int>(index), static_cast<float>(value)};
+    return true;
+}
+
+} // namespace
+
+bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
+                        std::string& error) {
+    static const char* const kValued[] = {"--plugin", "--midi", "--out",     "--rate",
+                                          "--block",  "--tail", "--program", "--param"};
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        std::string value;
+        bool hasValue = false;
+        const std::size_t equals = name.find('=');
+        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            hasValue = true;
+        }
+
+        bool takesValue = false;
+        for (const char* valued : kValued)
+            takesValue = takesValue || name == valued;
+        if (takesValue && !hasValue) {
+            if (i + 1 >= arguments.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+        } else if (!takesValue && hasValue) {
+            error = name + " takes no value";
+            return false;
+        }
+
+        if (takesValue && value.empty()) {
+            error = name + " needs a non-empty value";
+            return false;
+        }
+
+        long long integer = 0;
+        double real = 0.0;
+        if (name == "--plugin") {
+            options.pluginPath = value;
+        } else if (name == "--midi") {
+            options.midiPath = value;
+        } else if (name == "--out") {
+            options.outputPath = value;
+        } else if (name == "--rate") {
+            if (!parseInteger(value, kMinSampleRate, kMaxSampleRate, integer)) {
+                error = "--rate must be a whole number of Hz from " +
+                        std::to_string(kMinSampleRate) + " to " + std::to_string(kMaxSampleRate) +
+                        ", got " + quoted(value);
+                return false;
+            }
+            options.sampleRate = static_cast<std::uint32_t>(integer);
+        } else if (name == "--block") {
+            if (!parseInteger(value, 1, kMaxBlockSize, integer)) {
+                error = "--block must be a whole number of frames from 1 to " +
+                        std::to_string(kMaxBlockSize) + ", got " + quoted(value);
+                return false;
+            }
+            options.blockSize = static_cast<int>(integer);
+        } else if (name == "--tail") {
+            if (!parseReal(value, 0.0, kMaxTailSeconds, real)) {
+                error = "--tail must be a number of seconds from 0 to " +
+                        std::to_string(int(kMaxTailSeconds)) + ", got " + quoted(value);
+                return false;
+            }
+            options.tailSeconds = real;
+        } else if (name == "--program") {
+            if (!parseInteger(value, 0, kMaxProgramIndex, integer)) {
+                error = "--program must be a program index from 0, got " + quoted(value);
+                return false;
+            }
+            options.program = static_cast<int>(integer);
+        } else if (name == "--param") {
+            ParameterSetting setting{};
+            if (!parseParameter(value, setting, error)) return false;
+            options.parameters.push_back(setting);
+        } else if (name == "--pcm16") {
+            options.pcm16 = true;
+        } else if (name == "--info") {
+            options.info = true;
+        } else if (name == "--quiet" || name == "-q") {
+            options.quiet = true;
+        } else if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name.compare(0, 1, "-") == 0) {
+            error = "unknown option " + quoted(name);
+            return false;
+        } else {
+            error = "unexpected argument " + quoted(name);
+            return false;
+        }
+    }
+    if (options.help) return true;
+    if (options.pluginPath.empty()) {
+        error = "--plugin PATH is required";
+        return false;
+    }
+    return true;
+}
+
+std::string defaultOutputPath(const RenderOptions& options) {
+    if (!options.outputPath.empty()) return options.outputPath;
+    if (options.midiPath.empty()) return "t815-demo.wav";
+    const std::size_t slash = options.midiPath.find_last_of("/\\");
+    const std::size_t dot = options.midiPath.find_last_of('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    const std::string stem = hasExtension ? options.midiPath.substr(0, dot) : options.midiPath;
+    return stem + ".wav";
+}
+
+std::string renderHelpText() {
+    return "Usage: t815-render --plugin PATH [options]\n"
+           "\n"
+           "Loads a VST 2.4 instrument, plays a Standard MIDI File (or the built-in demo)\n"
+           "through it offline and writes the result to a stereo WAV file.\n"
+           "\n"
+           "Options:\n"
+           "  --plugin PATH      the plug-in library (.so or .dll); required\n"
+           "  --midi FILE        Standard MIDI File, format 0 or 1 (default: a 30-second demo)\n"
+           "  --out FILE         output WAV (default: the MIDI file's name with .wav,\n"
+           "                     or t815-demo.wav for the demo)\n"
+           "  --rate HZ          sample rate, 8000 to 384000 (default 44100)\n"
+           "  --block N          frames per audio block, 1 to 65536 (default 512)\n"
+           "  --tail SECONDS     audio rendered after the end of the MIDI, 0 to 600 (default 2)\n"
+           "  --program N        select program index N before rendering\n"
+           "  --param INDEX=V    set parameter INDEX to V (0 to 1) before rendering; repeatable\n"
+           "  --pcm16            write 16-bit PCM instead of 32-bit float\n"
+           "  --info             print the plug-in's identity, programs and parameters, then exit\n"
+           "  --quiet, -q        print nothing but errors\n"
+           "  --help, -h         print this help\n"
+           "\n"
+           "Exit codes:\n"
+           "  0  success\n"
+           "  1  internal error (out of memory)\n"
+           "  2  bad command line, or a program or parameter the plug-in does not have\n"
+           "  3  the library cannot be loaded or is not a VST 2.4 plug-in\n"
+           "  4  the MIDI file cannot be read, is malformed, or is too long\n"
+           "  5  the output file cannot be written\n";
+}
