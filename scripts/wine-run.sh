@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Runs a Windows executable under Wine in a private prefix of the build tree.
-#   wine-run.sh <prefix-dir> <win32|win64> <program.exe> [args...]
-# The prefix is created on first use (under a lock, since tests run in
-# parallel) with the null graphics driver, so windows work without an X server.
-# A persistent wineserver is started with its output detached: a wineserver
-# spawned by wine itself would inherit the caller's pipes and stall them.
+#   wine-run.sh <prefix-dir> <win32|win64> [program.exe [args...]]
+# Without a program it only prepares the prefix.
+#
+# The prefix is created on first use (under a lock: tests run in parallel)
+# with the null graphics driver, so windows work without an X server. A
+# persistent wineserver is started with its output detached: one spawned by
+# wine itself would inherit the caller's pipes and stall them.
+#
+# 64-bit programs run under the 64-bit loader directly. WINELOADER names it
+# through a private link whose 32-bit sibling does not exist, so a 64-bit
+# prefix never tries to start 32-bit helper processes (which, where 32-bit
+# code runs only emulated, would take minutes).
 set -euo pipefail
 prefix=$1 arch=$2
 shift 2
@@ -12,17 +19,34 @@ shift 2
 export WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 
+case $arch in
+    win64)
+        mkdir -p "$prefix.bin"
+        ln -sfn /usr/lib/wine/wine64 "$prefix.bin/wine64"
+        export WINELOADER=$prefix.bin/wine64
+        loader=/usr/lib/wine/wine64
+        ;;
+    win32)
+        loader=/usr/lib/wine/wine
+        ;;
+    *)
+        echo "wine-run.sh: unknown architecture '$arch'" >&2
+        exit 2
+        ;;
+esac
+
 mkdir -p "$(dirname "$prefix")"
 (
-  flock 9
-  if [ ! -f "$prefix/.t815-ready" ]; then
-    rm -rf "$prefix"
-    wineboot -i </dev/null >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
-    wineserver -w
-    touch "$prefix/.t815-ready"
-  fi
-  wineserver -p60 </dev/null >/dev/null 2>&1 || true
+    flock 9
+    if [ ! -f "$prefix/.t815-ready" ]; then
+        rm -rf "$prefix"
+        "$loader" wineboot -i </dev/null >/dev/null 2>&1 || true
+        "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+        wineserver -w
+        touch "$prefix/.t815-ready"
+    fi
+    wineserver -p60 </dev/null >/dev/null 2>&1 || true
 ) 9>"$prefix.lock"
 
-exec wine "$@"
+[ $# -eq 0 ] && exit 0
+exec "$loader" "$@"
