@@ -13,6 +13,8 @@ constexpr float kCoefficientCeiling = 0.99f;
 constexpr float kResonanceOffset = 0.01f;
 constexpr double kEnvelopeScale = 255.0;
 
+} // namespace
+
 void deriveCoefficients(FilterSetup& setup, int envelopeByte) {
     const double a = setup.floor;
     const float position = static_cast<float>(a + ((1.0 - a) / kEnvelopeScale) * envelopeByte);
@@ -25,7 +27,6 @@ void deriveCoefficients(FilterSetup& setup, int envelopeByte) {
     setup.cachedByte = envelopeByte;
 }
 
-} // namespace
 
 FilterSetup prepareFilter(const SynthCore& core, float c, float r) {
     const int flags = currentVoiceProgram(core)[toneFlags];
@@ -33,6 +34,8 @@ FilterSetup prepareFilter(const SynthCore& core, float c, float r) {
     const int resonanceLevel = resonanceCode(flags);
 
     FilterSetup setup{};
+    setup.s1 = core.filterState[0];
+    setup.s2 = core.filterState[1];
     setup.floor = static_cast<float>(floorCode * static_cast<double>(kThird));
     setup.cutoff = c;
     float resonance = static_cast<float>((resonanceLevel * static_cast<double>(kThird)) * r);
@@ -43,29 +46,11 @@ FilterSetup prepareFilter(const SynthCore& core, float c, float r) {
     return setup;
 }
 
-std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t x) {
-    const int envelopeByte = takeLevel(core.filterStream);
-    if (envelopeByte != setup.cachedByte) deriveCoefficients(setup, envelopeByte);
-
-    const double g = setup.coefficient;
-    const double q = setup.feedback;
-    const double s1 = core.filterState[0];
-    const double s2 = core.filterState[1];
-    const float newS1 = static_cast<float>(s1 + g * ((x - s1) + (s1 - s2) * q));
-    const float newS2 = static_cast<float>(s2 + g * (newS1 - s2));
-    core.filterState[0] = newS1;
-    core.filterState[1] = newS2;
-
-    // floor() of a float the filter keeps far inside the int range: truncate,
-    // then step down for negative non-integers (cheaper than a libm call).
-    const float rounded = static_cast<float>(newS2 + 0.5);
-    const std::int32_t truncated = static_cast<std::int32_t>(rounded);
-    return static_cast<float>(truncated) > rounded ? truncated - 1 : truncated;
-}
-
 std::int32_t outputFilter(SynthCore& core, std::int32_t x, float c, float r) {
     FilterSetup setup = prepareFilter(core, c, r);
-    return runFilter(core, setup, x);
+    const std::int32_t y = runFilter(core, setup, x);
+    finishFilter(core, setup);
+    return y;
 }
 
 } // namespace t815

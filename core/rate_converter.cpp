@@ -86,6 +86,7 @@ void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, d
         done += outputs;
     }
 
+    finishTicks(core, setup);
     core.resamplePhase = s.phase;
     core.prevSample = s.prev;
     core.nextSample = s.next;
