@@ -4,6 +4,7 @@
 # the Linux library natively and the 32-bit Windows DLL under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 ./scripts/setup.sh
 
 for preset in linux win32 win64; do
@@ -13,12 +14,17 @@ for preset in linux win32 win64; do
 done
 
 mkdir -p out
-echo "== rendering the demo (Linux plug-in, native)"
-build/linux/tools/render/t815-render --plugin build/linux/plugin/t815.so --out out/t815-demo-linux.wav
-echo "== rendering the demo (32-bit Windows plug-in, under Wine)"
-scripts/wine-run.sh "$PWD/build/win32/wineprefix" win32 build/win32/tools/render/t815-render.exe \
-    --plugin build/win32/plugin/t815.dll --out out/t815-demo-win32.wav
-WINEPREFIX="$PWD/build/win32/wineprefix" wineserver -k 2>/dev/null || true
+echo "== rendering the demo: Linux plug-in, native"
+render_with linux out/t815-demo-linux.wav
+windows=win32
+if ! can_run_32bit; then
+    echo "NOTE: this machine cannot execute 32-bit x86 programs (its kernel runs without IA-32"
+    echo "emulation), so the 64-bit Windows DLL renders the demo under Wine instead."
+    windows=win64
+fi
+echo "== rendering the demo: $windows plug-in, under Wine"
+render_with $windows out/t815-demo-$windows.wav
+stop_wine
 
 cat <<MSG
 
@@ -28,5 +34,5 @@ Plug-ins:
   Linux x86_64    $PWD/build/linux/plugin/t815.so
 Demo renders:
   $PWD/out/t815-demo-linux.wav
-  $PWD/out/t815-demo-win32.wav
+  $PWD/out/t815-demo-$windows.wav
 MSG

@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
-# Renders the same MIDI through the Linux, win32 and win64 builds of the
-# plug-in (each with its own render tool) and fails unless the three WAV
-# files are identical byte for byte. Expects the three builds to exist.
+# Renders the same MIDI (by default the built-in demo; any t815-render options
+# may follow) through every built target's plug-in with that target's render
+# tool, and fails unless all WAV files are identical byte for byte.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+. scripts/lib.sh
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
-build/linux/tools/render/t815-render --quiet --plugin build/linux/plugin/t815.so --out "$dir/linux.wav" "$@"
-for arch in win32 win64; do
-    scripts/wine-run.sh "$PWD/build/$arch/wineprefix" "$arch" build/$arch/tools/render/t815-render.exe \
-        --quiet --plugin "build/$arch/plugin/t815.dll" --out "$dir/$arch.wav" "$@"
+targets="linux win64"
+if can_run_32bit; then targets="$targets win32"; fi
+if [ -x build/linux-i686/tools/render/t815-render ]; then targets="$targets linux-i686"; fi
+
+for target in $targets; do
+    render_with "$target" "$dir/$target.wav" --quiet "$@"
 done
 
 ok=1
-for arch in win32 win64; do
-    if cmp -s "$dir/linux.wav" "$dir/$arch.wav"; then
-        echo "identical: linux and $arch ($(stat -c %s "$dir/linux.wav") bytes)"
+for target in $targets; do
+    [ "$target" = linux ] && continue
+    if cmp -s "$dir/linux.wav" "$dir/$target.wav"; then
+        echo "identical: linux and $target ($(stat -c %s "$dir/linux.wav") bytes)"
     else
-        echo "DIFFERENT: linux and $arch"
+        echo "DIFFERENT: linux and $target"
         ok=0
     fi
 done

@@ -28,6 +28,13 @@ case $arch in
         ;;
     win32)
         loader=/usr/lib/wine/wine
+        # Wine's 32-bit loader is itself a 32-bit program: on a kernel built or
+        # booted without IA-32 emulation nothing 32-bit can run at all.
+        if ! "$loader" --version >/dev/null 2>&1; then
+            echo "wine-run.sh: this machine cannot execute 32-bit x86 programs" \
+                 "(the kernel runs without IA-32 emulation); skipped: $*" >&2
+            exit 77
+        fi
         ;;
     *)
         echo "wine-run.sh: unknown architecture '$arch'" >&2

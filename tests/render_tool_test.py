@@ -26,6 +26,9 @@ def check(condition, what):
         print("FAIL: " + what)
 
 
+SKIPPED = 77  # CTest's skip code; also what the Wine runner answers where it cannot run
+
+
 class Tool:
     def __init__(self, runner, exe, workdir):
         self.command = runner + [exe]
@@ -212,17 +215,22 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="t815-render-test-") as work:
         tool = Tool(runner, options.tool, work)
+        if runner and tool.run(["--help"])[0] == SKIPPED:
+            print("this machine cannot run the tool's target; skipped")
+            return SKIPPED
         if options.group == "errors":
-            system_library = "C:\\windows\\system32\\kernel32.dll" if runner else next(
-                p for p in ["/lib/x86_64-linux-gnu/libm.so.6", "/usr/lib/x86_64-linux-gnu/libm.so.6",
-                            "/lib64/libm.so.6", "/usr/lib/libm.so.6"] if os.path.exists(p))
+            under_wine = any("wine" in part for part in runner)
+            libm_dirs = ["/lib/i386-linux-gnu", "/usr/lib/i386-linux-gnu"] if any(
+                "i386" in part for part in runner) else ["/lib/x86_64-linux-gnu", "/usr/lib/x86_64-linux-gnu", "/lib64"]
+            system_library = "C:\\windows\\system32\\kernel32.dll" if under_wine else next(
+                os.path.join(d, "libm.so.6") for d in libm_dirs if os.path.exists(os.path.join(d, "libm.so.6")))
             group_errors(tool, work, system_library)
         elif options.group == "probe":
             group_probe(tool, work, options.probe)
         else:
             if not options.amsynth or not os.path.exists(options.amsynth):
                 print("amsynth plug-in not installed; skipped")
-                return 77
+                return SKIPPED
             group_amsynth(tool, work, options.amsynth)
 
     print("%d failure(s)" % len(failures))

@@ -1,0 +1,31 @@
+# Shared by the build and test scripts.
+
+# True when this machine can execute 32-bit x86 programs (Wine's 32-bit
+# loader is one): kernels built or booted without IA-32 emulation cannot.
+can_run_32bit() {
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Renders MIDI (or the built-in demo) through one target's plug-in with that
+# target's render tool: render_with <preset> <out.wav> [tool options...]
+render_with() {
+    local preset=$1 out=$2
+    shift 2
+    case $preset in
+        linux)
+            build/linux/tools/render/t815-render --plugin build/linux/plugin/t815.so --out "$out" "$@" ;;
+        linux-i686)
+            qemu-i386-static build/linux-i686/tools/render/t815-render \
+                --plugin build/linux-i686/plugin/t815.so --out "$out" "$@" ;;
+        win32 | win64)
+            scripts/wine-run.sh "$PWD/build/$preset/wineprefix" "$preset" build/$preset/tools/render/t815-render.exe \
+                --plugin "build/$preset/plugin/t815.dll" --out "$out" "$@" ;;
+    esac
+}
+
+stop_wine() {
+    for preset in win32 win64; do
+        [ -d "build/$preset/wineprefix" ] && WINEPREFIX="$PWD/build/$preset/wineprefix" wineserver -k 2>/dev/null
+    done
+    return 0
+}
