@@ -13,12 +13,21 @@ namespace {
 void clearSequence(ByteSequence& sequence) { ByteSequence().swap(sequence); }
 
 // Storage for the longest template or release of the factory programs, so
-// that note and program events only ever copy into it.
+// that note and program events only ever copy into it. Each sequence is
+// written once over its whole capacity so that its pages are mapped now, not
+// on the first long envelope (a page fault per 4 KiB there would hold up the
+// audio thread waiting for the event).
+void reserve(ByteSequence& sequence, std::size_t bytes) {
+    sequence.reserve(bytes);
+    sequence.resize(sequence.capacity());
+    sequence.clear();
+}
+
 void reserveEnvelopeStorage(SynthCore& core) {
-    core.ampTemplate.reserve(kMaxAmpEnvelopeBytes);
-    core.filterTemplate.reserve(kMaxFilterTemplateBytes);
-    for (EnvelopeStream& stream : core.ampStreams) stream.levels.reserve(kMaxAmpEnvelopeBytes);
-    core.filterStream.levels.reserve(kMaxFilterEnvelopeBytes);
+    reserve(core.ampTemplate, kMaxAmpEnvelopeBytes);
+    reserve(core.filterTemplate, kMaxFilterTemplateBytes);
+    for (EnvelopeStream& stream : core.ampStreams) reserve(stream.levels, kMaxAmpEnvelopeBytes);
+    reserve(core.filterStream.levels, kMaxFilterEnvelopeBytes);
 }
 
 } // namespace

@@ -1,0 +1,137 @@
+// The dispatcher: everything the host asks apart from audio and parameter
+// values. It keeps no state; unknown opcodes answer 0. Strings are copied
+// whole with their terminating zero, as hosts pass no buffer length; program
+// names always fill the 24 bytes a host allots for them, zero-padded.
+#include "dispatcher.h"
+
+#include "editor_link.h"
+#include "midi_intake.h"
+#include "parameters.h"
+#include "plugin_facts.h"
+#include "plugin_instance.h"
+#include "program_names.h"
+#include "program_selection.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace t815 {
+
+namespace {
+
+bool isProgramIndex(VstIntPtr index) {
+    // Negative indexes are huge ones taken as unsigned.
+    return static_cast<std::uintptr_t>(index) < static_cast<std::uintptr_t>(kPluginProgramCount);
+}
+
+void writeProgramName(std::int32_t index, char* text) {
+    // Every name is shorter than 24 bytes, so the copy ends in zeros.
+    std::strncpy(text, programNamesEnglish[index], kProgramNameBytes);
+}
+
+template <std::size_t N> void writeWhole(const char (&text)[N], void* ptr) {
+    std::memcpy(ptr, text, N);
+}
+
+std::int32_t selectedProgramIndex(PluginInstance& instance) {
+    std::lock_guard<std::mutex> lock(instance.coreLock);
+    return instance.currentProgramIndex;
+}
+
+void setSampleRate(PluginInstance& instance, float rate) {
+    std::lock_guard<std::mutex> lock(instance.coreLock);
+    instance.sampleRate = rate; // rendering treats non-finite or <= 0 as 44100 Hz
+}
+
+bool canDo(const char* ability) {
+    return std::strcmp(ability, "receiveVstEvents") == 0 ||
+           std::strcmp(ability, "receiveVstMidiEvent") == 0;
+}
+
+VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
+    if (!kPluginHasEditor) return 0;
+    switch (opcode) {
+    case effEditGetRect:
+        if (!ptr) return 0;
+        *static_cast<ERect**>(ptr) = &instance.editorRect;
+        return 1;
+    case effEditOpen:
+        if (!ptr) return 0;
+        openEditor(instance, ptr);
+        return 1; // also when no window could be made
+    default:      // effEditClose
+        closeEditor(instance);
+        return 1;
+    }
+}
+
+VstIntPtr dispatchOpcode(PluginInstance* instance, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                         void* ptr, float opt) {
+    char* text = static_cast<char*>(ptr);
+
+    switch (opcode) {
+    case effClose:
+        destroyPluginInstance(instance);
+        return 1;
+    case effSetProgram:
+        // value, not index, carries the program; -1 and above 31 are ignored.
+        if (isProgramIndex(value))
+            selectProgramIndex(*instance, static_cast<std::int32_t>(value), false);
+        return 1;
+    case effGetProgram:
+        return selectedProgramIndex(*instance);
+    case effGetProgramName:
+        if (text) writeProgramName(selectedProgramIndex(*instance), text);
+        return 1;
+    case effGetParamDisplay:
+        if (text) writeParameterDisplay(*instance, index, text);
+        return 1;
+    case effGetParamName:
+        if (text) writeParameterName(index, text);
+        return 1;
+    case effSetSampleRate:
+        setSampleRate(*instance, opt);
+        return 1;
+    case effEditGetRect:
+    case effEditOpen:
+    case effEditClose:
+        return editorOpcode(*instance, opcode, ptr);
+    case effProcessEvents:
+        processMidiEvents(*instance, static_cast<const VstEvents*>(ptr));
+        return 1;
+    case effGetProgramNameIndexed:
+        if (!text || !isProgramIndex(index)) return 0;
+        writeProgramName(index, text);
+        return 1;
+    case effGetPlugCategory:
+        return kPlugCategSynth;
+    case effGetEffectName:
+        if (text) writeWhole(kPluginEffectName, text);
+        return 1;
+    case effGetVendorString:
+        if (text) writeWhole(kPluginVendorName, text);
+        return 1;
+    case effGetProductString:
+        if (text) writeWhole(kPluginProductName, text);
+        return 1;
+    case effCanDo:
+        return text && canDo(text) ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                 void* ptr, float opt) {
+    PluginInstance* instance = instanceOf(effect);
+    if (!instance) return 0;
+    try {
+        return dispatchOpcode(instance, opcode, index, value, ptr, opt);
+    } catch (...) { // nothing may unwind into the host
+        return 0;
+    }
+}
+
+} // namespace t815

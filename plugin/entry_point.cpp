@@ -1,0 +1,48 @@
+// The library's exported door: VSTPluginMain, exported a second time as
+// `main` for older hosts, and on Windows DllMain, which records the module
+// handle the panel needs for its window class.
+#include "module_handle.h"
+#include "plugin_instance.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// Everything else in the library is compiled hidden; the .def file (Windows)
+// or the version script (elsewhere) decides what is exported.
+#ifdef _WIN32
+#define T815_ENTRY_POINT
+#else
+#define T815_ENTRY_POINT __attribute__((visibility("default")))
+#endif
+
+// No exception may leave the library; createPluginInstance throws none.
+extern "C" T815_ENTRY_POINT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
+    t815::PluginInstance* instance = t815::createPluginInstance(hostCallback);
+    return instance ? &instance->effect : nullptr;
+}
+
+#ifdef _WIN32
+
+// The .def file exports both names; nothing else leaves the DLL.
+
+namespace t815 {
+HINSTANCE__* moduleHandle = nullptr;
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) t815::moduleHandle = module;
+    return TRUE;
+}
+
+#else
+
+// C++ cannot declare a function named main that returns a pointer, so the
+// second name is set at the assembler level: the same address as
+// VSTPluginMain, a global function symbol like it. The version script keeps
+// these two the only names the library exports.
+__asm__(".globl main\n"
+        ".type main, @function\n"
+        ".set main, VSTPluginMain\n");
+
+#endif

@@ -1,0 +1,22 @@
+// The five host parameters: Unison, Filter, Cutoff, Resonance, Volume. The
+// host sees each as a value 0..1; the instance stores it in its own form.
+#pragma once
+
+#include "vst2_abi.h"
+
+#include <cstdint>
+
+namespace t815 {
+
+struct PluginInstance;
+
+// The record's setParameter and getParameter entries.
+void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value);
+float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index);
+
+// Write the parameter's name or display text, with its terminating zero,
+// into text. Return false, writing nothing, for an index outside 0..4.
+bool writeParameterName(std::int32_t index, char* text);
+bool writeParameterDisplay(PluginInstance& instance, std::int32_t index, char* text);
+
+} // namespace t815

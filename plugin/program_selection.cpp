@@ -1,0 +1,58 @@
+// Program select. The selected program's number is looked up from the host
+// index; the core resets every voice unless a key is held, in which case the
+// sounding keys go on, re-pitched. Every select also sets Unison from the
+// program and turns the filter on (done by the core), and recomputes the
+// cutoff coefficient. Only selects from MIDI and the panel tell the host.
+#include "program_selection.h"
+
+#include "cutoff.h"
+#include "editor_link.h"
+#include "plugin_facts.h"
+#include "plugin_instance.h"
+#include "program_select.h"
+
+#include <mutex>
+
+namespace t815 {
+
+namespace {
+
+bool anyKeyHeld(const SynthCore& core) {
+    for (const VoiceSlot& slot : core.slots)
+        if (slot.state == kSlotHeld) return true;
+    return false;
+}
+
+} // namespace
+
+bool changeProgramUnderLock(PluginInstance& instance, std::int32_t index) {
+    // A negative index is a huge one taken as unsigned.
+    if (static_cast<std::uint32_t>(index) >= static_cast<std::uint32_t>(kPluginProgramCount))
+        return false;
+    SynthCore& core = instance.core;
+    instance.currentProgramIndex = index;
+    const std::int32_t number = core.programNumbers[index];
+    instance.programTens = number / 10;
+    instance.programUnits = number % 10;
+    selectProgram(core, number, !anyKeyHeld(core));
+    updateCutoffCoefficient(instance);
+    return true;
+}
+
+void announceProgramChange(PluginInstance& instance, bool notifyHost) {
+    // Outside the lock: the host may call back into the plug-in from here.
+    if (notifyHost && instance.hostCallback)
+        instance.hostCallback(&instance.effect, audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f);
+    requestRepaint(instance);
+}
+
+void selectProgramIndex(PluginInstance& instance, std::int32_t index, bool notifyHost) {
+    bool changed;
+    {
+        std::lock_guard<std::mutex> lock(instance.coreLock);
+        changed = changeProgramUnderLock(instance, index);
+    }
+    if (changed) announceProgramChange(instance, notifyHost);
+}
+
+} // namespace t815

@@ -1,0 +1,205 @@
+// A minimal host for the plug-in's tests: loads the built library by path
+// (dlopen on Linux, LoadLibrary under Wine), finds its exported entry point,
+// records the plug-in's calls to the host callback, and offers the calls a
+// host makes: dispatcher opcodes, MIDI lists, parameters and audio blocks.
+#pragma once
+
+#include "plugin_facts.h"
+#include "plugin_instance.h"
+#include "vst2_abi.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace t815::test {
+
+// The library stays loaded for the life of the test program.
+inline void* loadPluginLibrary() {
+    static void* library = [] {
+        std::string path = T815_PLUGIN_PATH;
+#ifdef _WIN32
+        // Wine maps the Unix root to drive Z:.
+        if (!path.empty() && path[0] == '/') path = "Z:" + path;
+        for (char& c : path)
+            if (c == '/') c = '\\';
+        return static_cast<void*>(LoadLibraryA(path.c_str()));
+#else
+        return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+#endif
+    }();
+    return library;
+}
+
+inline PluginEntryProc pluginEntry(const char* name = "VSTPluginMain") {
+    void* library = loadPluginLibrary();
+    if (!library) return nullptr;
+#ifdef _WIN32
+    return reinterpret_cast<PluginEntryProc>(
+        reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name)));
+#else
+    return reinterpret_cast<PluginEntryProc>(dlsym(library, name));
+#endif
+}
+
+// Everything the plug-in told the host.
+struct HostRecord {
+    std::atomic<int> calls{0};
+    std::atomic<int> updateDisplayCalls{0};
+    std::atomic<bool> unexpectedArguments{false};
+    AEffect* expectedEffect = nullptr;
+
+    void reset(AEffect* effect) {
+        calls = 0;
+        updateDisplayCalls = 0;
+        unexpectedArguments = false;
+        expectedEffect = effect;
+    }
+};
+
+inline HostRecord hostRecord;
+
+inline VstIntPtr VSTCALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index,
+                                           VstIntPtr value, void* ptr, float opt) {
+    ++hostRecord.calls;
+    if (opcode == audioMasterUpdateDisplay) ++hostRecord.updateDisplayCalls;
+    if (opcode != audioMasterUpdateDisplay || index != 0 || value != 0 || ptr != nullptr ||
+        opt != 0.0f || (hostRecord.expectedEffect && effect != hostRecord.expectedEffect))
+        hostRecord.unexpectedArguments = true;
+    return 0;
+}
+
+// One MIDI message as a host delivers it.
+inline VstMidiEvent midiEvent(int status, int d1, int d2, int deltaFrames = 0) {
+    VstMidiEvent event{};
+    event.type = kVstMidiType;
+    event.byteSize = sizeof(VstMidiEvent);
+    event.deltaFrames = deltaFrames;
+    event.midiData[0] = static_cast<char>(status);
+    event.midiData[1] = static_cast<char>(d1);
+    event.midiData[2] = static_cast<char>(d2);
+    return event;
+}
+
+// A VstEvents record with room for any number of event pointers.
+struct EventList {
+    std::vector<VstMidiEvent> midi;
+    std::vector<std::uint8_t> storage;
+
+    VstEvents* build(const std::vector<VstEvent*>& pointers) {
+        storage.assign(offsetof(VstEvents, events) + sizeof(VstEvent*) * (pointers.size() + 2), 0);
+        auto* list = reinterpret_cast<VstEvents*>(storage.data());
+        list->numEvents = static_cast<VstInt32>(pointers.size());
+        for (std::size_t i = 0; i < pointers.size(); ++i)
+            list->events[i] = pointers[i];
+        return list;
+    }
+    VstEvents* build(std::initializer_list<VstMidiEvent> events) {
+        midi.assign(events);
+        std::vector<VstEvent*> pointers;
+        for (VstMidiEvent& event : midi)
+            pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+        return build(pointers);
+    }
+};
+
+// Bytes around a host's text buffer: what the plug-in may not touch stays
+// kGuardByte.
+struct GuardedText {
+    static constexpr int kFront = 16;
+    static constexpr int kSize = 256;
+    static constexpr std::uint8_t kGuardByte = 0xA5;
+    std::uint8_t bytes[kFront + kSize];
+
+    GuardedText() { std::memset(bytes, kGuardByte, sizeof bytes); }
+    char* text() { return reinterpret_cast<char*>(bytes + kFront); }
+    // Number of bytes written from the start of text(); -1 if the front guard
+    // was touched. Untouched bytes after the last written one count as unwritten.
+    int bytesWritten() const {
+        for (int i = 0; i < kFront; ++i)
+            if (bytes[i] != kGuardByte) return -1;
+        int last = kSize;
+        while (last > 0 && bytes[kFront + last - 1] == kGuardByte)
+            --last;
+        return last;
+    }
+};
+
+// A fresh instance per test, made through the exported entry point with the
+// recording host, closed through effClose.
+class PluginTest : public testing::Test {
+  protected:
+    AEffect* effect = nullptr;
+
+    void SetUp() override {
+        PluginEntryProc entry = pluginEntry();
+        ASSERT_NE(entry, nullptr) << "cannot load " << T815_PLUGIN_PATH;
+        effect = entry(recordingHost);
+        ASSERT_NE(effect, nullptr);
+        hostRecord.reset(effect);
+    }
+    void TearDown() override {
+        if (effect) {
+            EXPECT_EQ(dispatch(effClose), 1);
+        }
+        effect = nullptr;
+    }
+
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                       void* ptr = nullptr, float opt = 0.0f) {
+        return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+    }
+    void sendMidi(std::initializer_list<VstMidiEvent> events) {
+        EventList list;
+        EXPECT_EQ(dispatch(effProcessEvents, 0, 0, list.build(events)), 1);
+    }
+    void noteOn(int key) { sendMidi({midiEvent(0x90, key, 100)}); }
+    void noteOff(int key) { sendMidi({midiEvent(0x80, key, 0)}); }
+
+    // The plug-in's own record, for state that no host call reveals.
+    PluginInstance& instance() { return *static_cast<PluginInstance*>(effect->object); }
+
+    struct Stereo {
+        std::vector<float> left, right;
+    };
+    Stereo render(int frames) { return renderOn(effect, frames); }
+    static Stereo renderOn(AEffect* on, int frames) {
+        Stereo out{std::vector<float>(frames), std::vector<float>(frames)};
+        float* outputs[2] = {out.left.data(), out.right.data()};
+        on->processReplacing(on, nullptr, outputs, frames);
+        return out;
+    }
+    std::string programName() {
+        char name[kVstMaxProgNameLen + 8] = {};
+        dispatch(effGetProgramName, 0, 0, name);
+        return name;
+    }
+    std::string parameterDisplay(int index) {
+        char text[64] = {};
+        dispatch(effGetParamDisplay, index, 0, text);
+        return text;
+    }
+};
+
+inline bool allZero(const std::vector<float>& samples) {
+    for (float s : samples)
+        if (s != 0.0f) return false;
+    return true;
+}
+
+inline bool bitsEqual(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+} // namespace t815::test
