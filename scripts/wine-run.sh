@@ -4,9 +4,13 @@
 # Without a program it only prepares the prefix.
 #
 # The prefix is created on first use (under a lock: tests run in parallel)
-# with the null graphics driver, so windows work without an X server. A
-# persistent wineserver is started with its output detached: one spawned by
-# wine itself would inherit the caller's pipes and stall them.
+# with the null graphics driver, so windows work without an X server.
+#
+# Wine keeps a server and its own service processes running after a program
+# ends. Started by the program, they would inherit its output pipes and hold
+# them open (CTest would wait for them for a minute or more), so they are
+# started here first, detached from the caller's files, and kept for ten
+# minutes after the last program (scripts/lib.sh's stop_wine ends them).
 #
 # 64-bit programs run under the 64-bit loader directly. WINELOADER names it
 # through a private link whose 32-bit sibling does not exist, so a 64-bit
@@ -47,12 +51,14 @@ mkdir -p "$(dirname "$prefix")"
     flock 9
     if [ ! -f "$prefix/.t815-ready" ]; then
         rm -rf "$prefix"
-        "$loader" wineboot -i </dev/null >/dev/null 2>&1 || true
-        "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
-        wineserver -w
+        "$loader" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+        "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+        wineserver -w 9>&-
         touch "$prefix/.t815-ready"
     fi
-    wineserver -p60 </dev/null >/dev/null 2>&1 || true
+    # (9>&-: what outlives this block must not hold the lock.)
+    wineserver -p600 </dev/null >/dev/null 2>&1 9>&- || true
+    "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
 
 [ $# -eq 0 ] && exit 0
