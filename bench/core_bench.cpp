@@ -34,7 +34,8 @@ void renderCase(benchmark::State& state, std::initializer_list<int> keys, bool f
     CoreHolder holder;
     SynthCore& core = *holder.core;
     selectProgram(core, 37, true); // longest envelopes: the notes sound throughout
-    for (int key : keys) noteOn(core, key);
+    for (int key : keys)
+        noteOn(core, key);
     core.unisonOn = true;
     updatePitches(core);
     core.filterOn = filterOn;
@@ -47,10 +48,18 @@ void renderCase(benchmark::State& state, std::initializer_list<int> keys, bool f
     state.counters["realtime_x"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
 }
 
-void BM_RenderSilence(benchmark::State& state) { renderCase(state, {}, true); }
-void BM_RenderOneNote(benchmark::State& state) { renderCase(state, {60}, true); }
-void BM_RenderFourNotesUnisonFilter(benchmark::State& state) { renderCase(state, {48, 55, 60, 64}, true); }
-void BM_RenderFourNotesUnisonNoFilter(benchmark::State& state) { renderCase(state, {48, 55, 60, 64}, false); }
+void BM_RenderSilence(benchmark::State& state) {
+    renderCase(state, {}, true);
+}
+void BM_RenderOneNote(benchmark::State& state) {
+    renderCase(state, {60}, true);
+}
+void BM_RenderFourNotesUnisonFilter(benchmark::State& state) {
+    renderCase(state, {48, 55, 60, 64}, true);
+}
+void BM_RenderFourNotesUnisonNoFilter(benchmark::State& state) {
+    renderCase(state, {48, 55, 60, 64}, false);
+}
 
 void BM_NoteOnProgram37(benchmark::State& state) {
     CoreHolder holder;

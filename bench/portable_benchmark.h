@@ -49,8 +49,12 @@ class State {
     std::int64_t maxIterations_;
 };
 
-template <typename T> inline void DoNotOptimize(T const& value) { asm volatile("" : : "g"(&value) : "memory"); }
-inline void ClobberMemory() { asm volatile("" : : : "memory"); }
+template <typename T> inline void DoNotOptimize(T const& value) {
+    asm volatile("" : : "g"(&value) : "memory");
+}
+inline void ClobberMemory() {
+    asm volatile("" : : : "memory");
+}
 
 struct Registration {
     const char* name;
@@ -76,12 +80,15 @@ inline int runAll(int argc, char** argv) {
             State state(n);
             const auto start = std::chrono::steady_clock::now();
             r.function(state);
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             if (seconds < 0.5 && n < (std::int64_t(1) << 40)) continue;
-            std::printf("%-36s %11.0f ns %12lld ", r.name, seconds * 1e9 / n, static_cast<long long>(n));
+            std::printf("%-36s %11.0f ns %12lld ", r.name, seconds * 1e9 / n,
+                        static_cast<long long>(n));
             for (const auto& [key, counter] : state.counters)
                 std::printf(" %s=%g%s", key.c_str(),
-                            counter.flags == Counter::kIsRate ? counter.value / seconds : counter.value,
+                            counter.flags == Counter::kIsRate ? counter.value / seconds
+                                                              : counter.value,
                             counter.flags == Counter::kIsRate ? "/s" : "");
             std::printf("\n");
             break;
@@ -93,5 +100,7 @@ inline int runAll(int argc, char** argv) {
 } // namespace benchmark
 
 #define BENCHMARK(fn) static const int fn##_registered = ::benchmark::registerBenchmark(#fn, fn)
-#define BENCHMARK_MAIN()                                                                                     \
-    int main(int argc, char** argv) { return ::benchmark::runAll(argc, argv); }
+#define BENCHMARK_MAIN()                                                                           \
+    int main(int argc, char** argv) {                                                              \
+        return ::benchmark::runAll(argc, argv);                                                    \
+    }

@@ -13,10 +13,14 @@ namespace {
 constexpr int kBaseHold = 100; // steps per level when no rate applies
 
 // Level change per stage: the byte, 0 meaning 1.
-int stepOf(const VoiceProgram& p, int b) { return p[b] != 0 ? p[b] : 1; }
+int stepOf(const VoiceProgram& p, int b) {
+    return p[b] != 0 ? p[b] : 1;
+}
 
 // Steps per level for a rate byte r: (256 div r) x 100, r = 0 meaning 100.
-int holdOfRate(int r) { return r != 0 ? (256 / r) * kBaseHold : kBaseHold; }
+int holdOfRate(int r) {
+    return r != 0 ? (256 / r) * kBaseHold : kBaseHold;
+}
 
 void appendCopies(ByteSequence& out, int count, int level) {
     out.insert(out.end(), static_cast<std::size_t>(count), static_cast<std::uint8_t>(level));
@@ -75,7 +79,8 @@ void buildAmpTemplate(SynthCore& core) {
         appendCopies(out, kBaseHold, p[ampSustain]);
     } else {
         const int hold = holdOfRate(p[ampSustainRate]);
-        for (int level = p[ampSustain] - 1; level >= 0; --level) appendCopies(out, hold, level);
+        for (int level = p[ampSustain] - 1; level >= 0; --level)
+            appendCopies(out, hold, level);
     }
 
     if (out.empty()) out.push_back(0);
@@ -126,7 +131,8 @@ void buildAmpRelease(const SynthCore& core, int a, ByteSequence& out) {
     const VoiceProgram& p = currentVoiceProgram(core);
     const int step = stepOf(p, ampReleaseStep);
     out.clear();
-    for (int level = a - step; level > 0; level -= step) appendCopies(out, kBaseHold, level);
+    for (int level = a - step; level > 0; level -= step)
+        appendCopies(out, kBaseHold, level);
     appendCopies(out, kBaseHold, 0);
 }
 
@@ -139,7 +145,8 @@ void buildFilterRelease(const SynthCore& core, int a, ByteSequence& out) {
     }
     const int step = stepOf(p, filterReleaseStep);
     const int hold = holdOfRate(p[filterReleaseRate]);
-    for (int level = a - step; level > 0; level -= step) appendCopies(out, hold, level);
+    for (int level = a - step; level > 0; level -= step)
+        appendCopies(out, hold, level);
     appendCopies(out, kBaseHold, 0);
 }
 

@@ -11,7 +11,7 @@ namespace t815 {
 using ByteSequence = std::vector<std::uint8_t>;
 
 struct EnvelopeStream {
-    ByteSequence levels;      // one 8-bit level per replayed step
+    ByteSequence levels;       // one 8-bit level per replayed step
     std::uint32_t readPos = 0; // index of the next level to replay
 };
 

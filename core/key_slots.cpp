@@ -28,7 +28,8 @@ int chooseSlot(const SynthCore& core, std::int32_t key) {
 
     int chosen = kNoSlot;
     for (int k = 0; k < kSlotCount; ++k) // highest released key
-        if (slots[k].state == kSlotReleased && (chosen == kNoSlot || slots[k].key > slots[chosen].key))
+        if (slots[k].state == kSlotReleased &&
+            (chosen == kNoSlot || slots[k].key > slots[chosen].key))
             chosen = k;
     if (chosen != kNoSlot) return chosen;
 

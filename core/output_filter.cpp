@@ -7,7 +7,7 @@ namespace t815 {
 
 namespace {
 
-constexpr float kThird = 1.0f / 3.0f;       // 0.3333333432674408
+constexpr float kThird = 1.0f / 3.0f; // 0.3333333432674408
 constexpr float kCoefficientOffset = 0.042f;
 constexpr float kCoefficientCeiling = 0.99f;
 constexpr float kResonanceOffset = 0.01f;
@@ -19,14 +19,14 @@ void deriveCoefficients(FilterSetup& setup, int envelopeByte) {
     const double a = setup.floor;
     const float position = static_cast<float>(a + ((1.0 - a) / kEnvelopeScale) * envelopeByte);
     const double c = setup.cutoff;
-    float g = static_cast<float>((position * c + (1.0 - c)) + static_cast<double>(kCoefficientOffset));
+    float g =
+        static_cast<float>((position * c + (1.0 - c)) + static_cast<double>(kCoefficientOffset));
     if (g > kCoefficientCeiling) g = kCoefficientCeiling;
     const double r = setup.resonance;
     setup.coefficient = g;
     setup.feedback = static_cast<float>(r + r / (1.0 - g));
     setup.cachedByte = envelopeByte;
 }
-
 
 FilterSetup prepareFilter(const SynthCore& core, float c, float r) {
     const int flags = currentVoiceProgram(core)[toneFlags];

@@ -17,12 +17,12 @@ namespace t815 {
 // two states, kept out of memory between steps and stored back by
 // finishFilter.
 struct FilterSetup {
-    float s1;         // first section
-    float s2;         // second section, the output
-    float floor;      // envelope position at byte 0
-    double cutoff;    // cutoffCoef
-    float resonance;  // R, the resonance after its code and offset
-    int cachedByte;   // envelope byte of the cached pair; -1: none
+    float s1;        // first section
+    float s2;        // second section, the output
+    float floor;     // envelope position at byte 0
+    double cutoff;   // cutoffCoef
+    float resonance; // R, the resonance after its code and offset
+    int cachedByte;  // envelope byte of the cached pair; -1: none
     float coefficient;
     float feedback;
 };
@@ -60,7 +60,6 @@ inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t 
     const std::int32_t truncated = static_cast<std::int32_t>(rounded);
     return static_cast<float>(truncated) > rounded ? truncated - 1 : truncated;
 }
-
 
 // x: summed output word minus 2048. c, r: cutoffCoef and resonance at the
 // time of the call. Returns the filtered word, still centred on 0.

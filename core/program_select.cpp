@@ -12,7 +12,7 @@ namespace t815 {
 
 namespace {
 
-constexpr int kReferenceKey = 57;   // plays the pitch bases unchanged
+constexpr int kReferenceKey = 57; // plays the pitch bases unchanged
 constexpr int kPitchesPerKey = 16;
 
 std::int32_t clampPitch(std::int32_t pitch) {
@@ -38,7 +38,8 @@ void selectProgram(SynthCore& core, int programNumber, bool reset) {
     buildFilterTemplate(core);
 
     if (reset) {
-        for (EnvelopeStream& stream : core.ampStreams) restartStream(stream, core.ampTemplate);
+        for (EnvelopeStream& stream : core.ampStreams)
+            restartStream(stream, core.ampTemplate);
         restartStream(core.filterStream, core.filterTemplate);
         std::memset(core.oscPhase, 0, sizeof core.oscPhase);
         core.filterState[0] = core.filterState[1] = 0.0f;

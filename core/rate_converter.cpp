@@ -49,7 +49,9 @@ int countOutputs(double phase, double step, int outputsLeft, int& ticksOwed) {
     return outputs;
 }
 
-float nextTick(SynthCore& core, TickSetup& setup) { return core.romReady ? runTick(core, setup) : 0.0f; }
+float nextTick(SynthCore& core, TickSetup& setup) {
+    return core.romReady ? runTick(core, setup) : 0.0f;
+}
 
 } // namespace
 
@@ -69,7 +71,8 @@ void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, d
         const int outputs = countOutputs(s.phase, step, n - done, owed);
         const bool buffered = owed <= kTickChunk; // else one output owes more than a chunk
         if (buffered)
-            for (int t = 0; t < owed; ++t) ticks[t] = nextTick(core, setup);
+            for (int t = 0; t < owed; ++t)
+                ticks[t] = nextTick(core, setup);
 
         int taken = 0;
         for (int i = done; i < done + outputs; ++i) {
@@ -79,7 +82,8 @@ void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, d
                 s.prev = s.next;
                 s.next = buffered ? ticks[taken++] : nextTick(core, setup);
             }
-            const float v = static_cast<float>(s.prev + (static_cast<double>(s.next) - s.prev) * s.phase);
+            const float v =
+                static_cast<float>(s.prev + (static_cast<double>(s.next) - s.prev) * s.phase);
             first[i] = v;
             if (second != nullptr) second[i] = v;
         }

@@ -30,6 +30,8 @@ constexpr std::size_t kVoiceEntryBytes = 32;
 
 extern const std::uint8_t kRomImage[kRomImageBytes];
 
-inline const std::uint8_t* romChip(RomChip chip) { return kRomImage + chip * kRomChipBytes; }
+inline const std::uint8_t* romChip(RomChip chip) {
+    return kRomImage + chip * kRomChipBytes;
+}
 
 } // namespace t815

@@ -15,11 +15,13 @@ namespace {
 
 constexpr int kNotUsed = -1;
 
-// Program byte held by each of a voice entry's 32 bytes.
+// Program byte held by each of a voice entry's 32 bytes, 16 entry bytes a row.
+// clang-format off
 constexpr int kEntryByteToProgramByte[kVoiceEntryBytes] = {
-    0,  1,  2,  kNotUsed, 3,        4,        5,  19,       6,  7,  8,  9,  kNotUsed, kNotUsed, 20, 10,
-    11, 12, 13, kNotUsed, 14,       15,       16, kNotUsed, 17, kNotUsed, kNotUsed, 18, kNotUsed, kNotUsed, 21, 22,
+    0,  1,  2,  kNotUsed, 3,  4,  5,  19,       6,  7,        8,        9,  kNotUsed, kNotUsed, 20, 10,
+    11, 12, 13, kNotUsed, 14, 15, 16, kNotUsed, 17, kNotUsed, kNotUsed, 18, kNotUsed, kNotUsed, 21, 22,
 };
+// clang-format on
 
 constexpr int kRomPitchEntries = 2048;
 constexpr int kPitchesPerOctave = 192;
@@ -55,7 +57,8 @@ bool unpackRom(SynthCore& core) {
         const std::uint8_t* entry = entries + k * kVoiceEntryBytes;
         VoiceProgram& program = core.voicePrograms[core.programNumbers[k]];
         for (std::size_t b = 0; b < kVoiceEntryBytes; ++b)
-            if (kEntryByteToProgramByte[b] != kNotUsed) program.bytes[kEntryByteToProgramByte[b]] = entry[b];
+            if (kEntryByteToProgramByte[b] != kNotUsed)
+                program.bytes[kEntryByteToProgramByte[b]] = entry[b];
     }
 
     core.romReady = true;

@@ -10,7 +10,9 @@ namespace t815 {
 
 namespace {
 
-void clearSequence(ByteSequence& sequence) { ByteSequence().swap(sequence); }
+void clearSequence(ByteSequence& sequence) {
+    ByteSequence().swap(sequence);
+}
 
 // Storage for the longest template or release of the factory programs, so
 // that note and program events only ever copy into it. Each sequence is
@@ -26,7 +28,8 @@ void reserve(ByteSequence& sequence, std::size_t bytes) {
 void reserveEnvelopeStorage(SynthCore& core) {
     reserve(core.ampTemplate, kMaxAmpEnvelopeBytes);
     reserve(core.filterTemplate, kMaxFilterTemplateBytes);
-    for (EnvelopeStream& stream : core.ampStreams) reserve(stream.levels, kMaxAmpEnvelopeBytes);
+    for (EnvelopeStream& stream : core.ampStreams)
+        reserve(stream.levels, kMaxAmpEnvelopeBytes);
     reserve(core.filterStream.levels, kMaxFilterEnvelopeBytes);
 }
 
@@ -48,7 +51,8 @@ bool constructCore(SynthCore& core) {
     core.prevSample = 0.0f;
     core.nextSample = 0.0f;
 
-    for (int i = 0; i < kProgramCount; ++i) core.programNumbers[i] = 10 * (i / 8) + i % 8;
+    for (int i = 0; i < kProgramCount; ++i)
+        core.programNumbers[i] = 10 * (i / 8) + i % 8;
 
     std::memset(core.voicePrograms, 0, sizeof core.voicePrograms);
     std::memset(core.oscPitch, 0, sizeof core.oscPitch);

@@ -17,12 +17,12 @@ constexpr int kProgramCount = 32;       // factory programs, host index 0..31
 constexpr int kProgramNumberLimit = 38; // program numbers 0..37 (8, 9, 18, 19, 28, 29 unused)
 constexpr int kPitchCount = 2112;       // pitch indices 0..2111, 16 per semitone
 constexpr int kMaxPitch = kPitchCount - 1;
-constexpr int kWaveLength = 512;        // sample codes per wave cycle
+constexpr int kWaveLength = 512; // sample codes per wave cycle
 constexpr int kWaveCount = 8;
 constexpr int kLevelTableSize = 2048;
-constexpr int kSlotCount = 4;           // key slots
-constexpr int kOscillatorCount = 8;     // two per slot: 2k (A) and 2k + 1 (B)
-constexpr int kHighestKey = 84;         // note-ons above are ignored
+constexpr int kSlotCount = 4;       // key slots
+constexpr int kOscillatorCount = 8; // two per slot: 2k (A) and 2k + 1 (B)
+constexpr int kHighestKey = 84;     // note-ons above are ignored
 
 enum SlotState : std::int32_t { kSlotFree = 0, kSlotHeld = 1, kSlotReleased = 2 };
 
@@ -33,40 +33,40 @@ struct VoiceSlot {
 };
 
 struct SynthCore {
-    std::int32_t programNumbers[kProgramCount];         // program number of host index i
-    VoiceProgram voicePrograms[kProgramNumberLimit];    // by program number
-    std::uint32_t pitchIncrements[kPitchCount];         // 20-bit phase increment per tick
-    std::uint16_t waveTable[kWaveCount * kWaveLength];  // 11-bit sample codes
-    std::uint8_t levelTableLow[kLevelTableSize];        // codes with bit 10 clear
-    std::uint8_t levelTableHigh[kLevelTableSize];       // codes with bit 10 set
-    bool romReady;                                      // tables and programs unpacked
-    std::uint32_t noteCounter;                          // accepted note-ons, wrapping
-    std::int32_t currentProgram;                        // selected program number
-    bool unisonOn;                                      // oscillator B of every slot sounds
-    bool filterOn;                                      // output filter applied
-    float cutoffCoef;                                   // 0.05..0.99, written by the shell
-    float resonance;                                    // 0..0.95 from the parameter
-    std::int32_t pitchOffset;                           // pitch-index steps (1/16 semitone)
-    float bendRatio;                                    // multiplies every phase increment
-    std::int32_t oscPitch[kOscillatorCount];            // pitch index 0..2111; 0 silent
+    std::int32_t programNumbers[kProgramCount];        // program number of host index i
+    VoiceProgram voicePrograms[kProgramNumberLimit];   // by program number
+    std::uint32_t pitchIncrements[kPitchCount];        // 20-bit phase increment per tick
+    std::uint16_t waveTable[kWaveCount * kWaveLength]; // 11-bit sample codes
+    std::uint8_t levelTableLow[kLevelTableSize];       // codes with bit 10 clear
+    std::uint8_t levelTableHigh[kLevelTableSize];      // codes with bit 10 set
+    bool romReady;                                     // tables and programs unpacked
+    std::uint32_t noteCounter;                         // accepted note-ons, wrapping
+    std::int32_t currentProgram;                       // selected program number
+    bool unisonOn;                                     // oscillator B of every slot sounds
+    bool filterOn;                                     // output filter applied
+    float cutoffCoef;                                  // 0.05..0.99, written by the shell
+    float resonance;                                   // 0..0.95 from the parameter
+    std::int32_t pitchOffset;                          // pitch-index steps (1/16 semitone)
+    float bendRatio;                                   // multiplies every phase increment
+    std::int32_t oscPitch[kOscillatorCount];           // pitch index 0..2111; 0 silent
     VoiceSlot slots[kSlotCount];
-    ByteSequence ampTemplate;                           // current program's amplitude envelope
-    ByteSequence filterTemplate;                        // current program's filter envelope
-    EnvelopeStream ampStreams[kSlotCount];              // per slot
-    EnvelopeStream filterStream;                        // shared by all slots
-    std::uint32_t oscPhase[kOscillatorCount];           // 20-bit phase accumulators
-    float filterState[2];                               // s1, s2 of the output filter
-    double resamplePhase;                               // ticks consumed past prevSample, 0..1
-    float prevSample;                                   // core sample before the newest
-    float nextSample;                                   // newest core sample
+    ByteSequence ampTemplate;                 // current program's amplitude envelope
+    ByteSequence filterTemplate;              // current program's filter envelope
+    EnvelopeStream ampStreams[kSlotCount];    // per slot
+    EnvelopeStream filterStream;              // shared by all slots
+    std::uint32_t oscPhase[kOscillatorCount]; // 20-bit phase accumulators
+    float filterState[2];                     // s1, s2 of the output filter
+    double resamplePhase;                     // ticks consumed past prevSample, 0..1
+    float prevSample;                         // core sample before the newest
+    float nextSample;                         // newest core sample
 };
 
 // Longest sequence any builder makes from the factory programs. Storage of
 // this size is reserved up front so that note and program events copy into
 // existing storage and never allocate.
-constexpr std::size_t kMaxAmpEnvelopeBytes = 192900;     // program 37's template
-constexpr std::size_t kMaxFilterTemplateBytes = 129400;  // program 27's template
-constexpr std::size_t kMaxFilterEnvelopeBytes = 812900;  // program 12's release from 255
+constexpr std::size_t kMaxAmpEnvelopeBytes = 192900;    // program 37's template
+constexpr std::size_t kMaxFilterTemplateBytes = 129400; // program 27's template
+constexpr std::size_t kMaxFilterEnvelopeBytes = 812900; // program 12's release from 255
 
 // Builds the core in place: defaults, the unpacked ROM, program 00 selected
 // with reset. Returns false, with everything released again, when memory runs

@@ -28,7 +28,8 @@ TickSetup prepareTick(const SynthCore& core);
 
 // Stores the working phases and filter states back into the core.
 inline void finishTicks(SynthCore& core, const TickSetup& setup) {
-    for (int i = 0; i < kOscillatorCount; ++i) core.oscPhase[i] = setup.phases[i];
+    for (int i = 0; i < kOscillatorCount; ++i)
+        core.oscPhase[i] = setup.phases[i];
     finishFilter(core, setup.filter);
 }
 
@@ -62,8 +63,8 @@ template <bool unison> inline std::uint32_t sumOscillators(SynthCore& core, Tick
         const int code = setup.wave[wavePos];
         const int amplitude = core.oscPitch[i] != 0 ? takeLevel(core.ampStreams[i >> 1]) : 0;
         const int index = (4 * amplitude + (code & kMagnitudeMask)) & kLevelIndexMask;
-        const std::uint32_t level = (code & kSignBit) ? core.levelTableHigh[index] + 256u
-                                                       : core.levelTableLow[index] + 1u;
+        const std::uint32_t level =
+            (code & kSignBit) ? core.levelTableHigh[index] + 256u : core.levelTableLow[index] + 1u;
         sum += level;
     }
     // The hardware reduces the running sum to 12 bits after each of the first
@@ -79,7 +80,8 @@ template <bool unison> inline std::uint32_t sumOscillators(SynthCore& core, Tick
 // runs 33,000 times a second inside the rate converter's loop.
 inline float runTick(SynthCore& core, TickSetup& setup) {
     using namespace tick;
-    const std::uint32_t sum = setup.unisonOn ? sumOscillators<true>(core, setup) : sumOscillators<false>(core, setup);
+    const std::uint32_t sum =
+        setup.unisonOn ? sumOscillators<true>(core, setup) : sumOscillators<false>(core, setup);
     std::int32_t word = static_cast<std::int32_t>(sum);
     if (setup.filterOn) {
         // The filter's output re-centred as a 12-bit word: an overshoot

@@ -40,8 +40,8 @@ struct Digest {
         for (std::size_t i = 0; i < count; ++i) {
             std::uint32_t bits;
             std::memcpy(&bits, &samples[i], sizeof bits);
-            std::uint8_t le[4] = {std::uint8_t(bits), std::uint8_t(bits >> 8), std::uint8_t(bits >> 16),
-                                  std::uint8_t(bits >> 24)};
+            std::uint8_t le[4] = {std::uint8_t(bits), std::uint8_t(bits >> 8),
+                                  std::uint8_t(bits >> 16), std::uint8_t(bits >> 24)};
             addBytes(le, 4);
         }
     }

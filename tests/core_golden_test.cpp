@@ -23,10 +23,12 @@ struct Cue {
 };
 
 void notesOn(SynthCore& core, std::initializer_list<int> keys) {
-    for (int key : keys) noteOn(core, key);
+    for (int key : keys)
+        noteOn(core, key);
 }
 void notesOff(SynthCore& core, std::initializer_list<int> keys) {
-    for (int key : keys) noteOff(core, key);
+    for (int key : keys)
+        noteOff(core, key);
 }
 bool anyHeld(const SynthCore& core) {
     for (const VoiceSlot& slot : core.slots)
@@ -34,31 +36,90 @@ bool anyHeld(const SynthCore& core) {
     return false;
 }
 // As the shell does it: reset only when no key is held.
-void program(SynthCore& core, int number) { selectProgram(core, number, !anyHeld(core)); }
+void program(SynthCore& core, int number) {
+    selectProgram(core, number, !anyHeld(core));
+}
 
 const std::vector<Cue>& performance() {
     static const std::vector<Cue> cues = {
-        {0.00, [](SynthCore& c) { notesOn(c, {60, 64, 67}); }},
+        {0.00,
+         [](SynthCore& c) {
+             notesOn(c, {60, 64, 67});
+         }},
         {0.40, [](SynthCore& c) { notesOn(c, {72}); }},
         {0.70, [](SynthCore& c) { notesOn(c, {50}); }}, // steals 72
-        {0.90, [](SynthCore& c) { notesOff(c, {60, 64}); }},
+        {0.90,
+         [](SynthCore& c) {
+             notesOff(c, {60, 64});
+         }},
         {1.10, [](SynthCore& c) { notesOn(c, {55}); }}, // takes a released slot
-        {1.30, [](SynthCore& c) { c.bendRatio = 1.0594631f; c.cutoffCoef = 0.5f; }},
+        {1.30,
+         [](SynthCore& c) {
+             c.bendRatio = 1.0594631f;
+             c.cutoffCoef = 0.5f;
+         }},
         {1.60, [](SynthCore& c) { program(c, 37); }}, // keys held: no reset
-        {1.90, [](SynthCore& c) { notesOff(c, {67, 50, 55}); c.bendRatio = 1.0f; }},
+        {1.90,
+         [](SynthCore& c) {
+             notesOff(c, {67, 50, 55});
+             c.bendRatio = 1.0f;
+         }},
         {2.30, [](SynthCore& c) { program(c, 1); }}, // nothing held: reset
-        {2.35, [](SynthCore& c) { notesOn(c, {48, 55, 64}); }},
-        {2.70, [](SynthCore& c) { c.unisonOn = false; updatePitches(c); }},
+        {2.35,
+         [](SynthCore& c) {
+             notesOn(c, {48, 55, 64});
+         }},
+        {2.70,
+         [](SynthCore& c) {
+             c.unisonOn = false;
+             updatePitches(c);
+         }},
         {2.90, [](SynthCore& c) { c.filterOn = false; }},
-        {3.20, [](SynthCore& c) { c.filterOn = true; c.resonance = 0.95f; c.cutoffCoef = 0.99f; }},
-        {3.50, [](SynthCore& c) { c.unisonOn = true; updatePitches(c); c.pitchOffset = -25; updatePitches(c); }},
-        {3.80, [](SynthCore& c) { notesOff(c, {48, 55, 64}); }},
-        {4.10, [](SynthCore& c) { program(c, 26); c.pitchOffset = 0; }},
-        {4.15, [](SynthCore& c) { notesOn(c, {36, 43, 48, 52, 55, 59}); }},
-        {4.60, [](SynthCore& c) { c.bendRatio = 0.8908987f; c.cutoffCoef = 0.3f; }},
-        {5.00, [](SynthCore& c) { notesOff(c, {36, 43, 48, 52, 55, 59}); c.cutoffCoef = 0.95f; }},
-        {5.20, [](SynthCore& c) { program(c, 15); notesOn(c, {84, 85, 24}); }},
-        {5.60, [](SynthCore& c) { notesOff(c, {84, 24, 24}); }},
+        {3.20,
+         [](SynthCore& c) {
+             c.filterOn = true;
+             c.resonance = 0.95f;
+             c.cutoffCoef = 0.99f;
+         }},
+        {3.50,
+         [](SynthCore& c) {
+             c.unisonOn = true;
+             updatePitches(c);
+             c.pitchOffset = -25;
+             updatePitches(c);
+         }},
+        {3.80,
+         [](SynthCore& c) {
+             notesOff(c, {48, 55, 64});
+         }},
+        {4.10,
+         [](SynthCore& c) {
+             program(c, 26);
+             c.pitchOffset = 0;
+         }},
+        {4.15,
+         [](SynthCore& c) {
+             notesOn(c, {36, 43, 48, 52, 55, 59});
+         }},
+        {4.60,
+         [](SynthCore& c) {
+             c.bendRatio = 0.8908987f;
+             c.cutoffCoef = 0.3f;
+         }},
+        {5.00,
+         [](SynthCore& c) {
+             notesOff(c, {36, 43, 48, 52, 55, 59});
+             c.cutoffCoef = 0.95f;
+         }},
+        {5.20,
+         [](SynthCore& c) {
+             program(c, 15);
+             notesOn(c, {84, 85, 24});
+         }},
+        {5.60,
+         [](SynthCore& c) {
+             notesOff(c, {84, 24, 24});
+         }},
     };
     return cues;
 }
@@ -90,10 +151,13 @@ TEST(CoreGolden, PerformanceDigestAndBlockSizeIndependence) {
     for (double rate : {22050.0, 44100.0, 48000.0, 96000.0}) {
         const std::vector<float> reference = renderPerformance(rate, 4096);
         digest.addFloats(reference.data(), reference.size());
-        for (int blockSize : {1, 7, 64}) EXPECT_TRUE(renderPerformance(rate, blockSize) == reference) << rate << " " << blockSize;
+        for (int blockSize : {1, 7, 64})
+            EXPECT_TRUE(renderPerformance(rate, blockSize) == reference)
+                << rate << " " << blockSize;
 
         float peak = 0;
-        for (float v : reference) peak = std::max(peak, std::abs(v));
+        for (float v : reference)
+            peak = std::max(peak, std::abs(v));
         EXPECT_GT(peak, 0.05f) << "the performance should be audible at " << rate;
     }
     EXPECT_EQ(digest.value, 0x3fdfa15128a9d3c2ull) << std::hex << digest.value;

@@ -19,7 +19,8 @@ int slotOfKey(const SynthCore& core, int key) {
 
 TEST(KeySlots, FillThenStealHighestHeldKey) {
     auto core = makeCore();
-    for (int key : {60, 64, 67, 72}) noteOn(*core, key);
+    for (int key : {60, 64, 67, 72})
+        noteOn(*core, key);
     for (int k = 0; k < kSlotCount; ++k) {
         EXPECT_EQ(core->slots[k].state, kSlotHeld);
         EXPECT_EQ(core->slots[k].age, static_cast<std::uint32_t>(k + 1));
@@ -36,7 +37,8 @@ TEST(KeySlots, FillThenStealHighestHeldKey) {
 
 TEST(KeySlots, ReleasedSlotWithHighestKeyGoesFirst) {
     auto core = makeCore();
-    for (int key : {60, 64, 67, 72}) noteOn(*core, key);
+    for (int key : {60, 64, 67, 72})
+        noteOn(*core, key);
     noteOff(*core, 60);
     noteOff(*core, 72);
     noteOn(*core, 40);
@@ -124,15 +126,18 @@ TEST(KeySlots, UnisonDecidesOscillatorB) {
 
 TEST(KeySlots, AllSlotsOnOneKeyTakeTheOldest) {
     auto core = makeCore();
-    for (int k = 0; k < kSlotCount; ++k) core->slots[k] = {60, kSlotHeld, static_cast<std::uint32_t>(10 - k)};
+    for (int k = 0; k < kSlotCount; ++k)
+        core->slots[k] = {60, kSlotHeld, static_cast<std::uint32_t>(10 - k)};
     noteOn(*core, 70);
     EXPECT_EQ(core->slots[0].key, 60); // 60 is a retrigger candidate only for key 60
     EXPECT_EQ(core->slots[3].key, 70);
-    for (VoiceSlot& slot : core->slots) slot = {60, kSlotHeld, 0xFFFFFFFFu};
+    for (VoiceSlot& slot : core->slots)
+        slot = {60, kSlotHeld, 0xFFFFFFFFu};
     const std::uint32_t counter = core->noteCounter;
     noteOn(*core, 70); // every age at the limit: no slot is chosen
     EXPECT_EQ(core->noteCounter, counter + 1);
-    for (const VoiceSlot& slot : core->slots) EXPECT_EQ(slot.key, 60);
+    for (const VoiceSlot& slot : core->slots)
+        EXPECT_EQ(slot.key, 60);
 }
 
 TEST(KeySlots, ResetVoicesSilencesWithoutTouchingStreams) {

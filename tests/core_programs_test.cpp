@@ -19,25 +19,29 @@ using test::makeCore;
 using test::runs;
 using Runs = std::vector<std::pair<int, int>>;
 
-constexpr int kValidNumbers[kProgramCount] = {0,  1,  2,  3,  4,  5,  6,  7,  10, 11, 12, 13, 14, 15, 16, 17,
-                                              20, 21, 22, 23, 24, 25, 26, 27, 30, 31, 32, 33, 34, 35, 36, 37};
+constexpr int kValidNumbers[kProgramCount] = {0,  1,  2,  3,  4,  5,  6,  7,  10, 11, 12,
+                                              13, 14, 15, 16, 17, 20, 21, 22, 23, 24, 25,
+                                              26, 27, 30, 31, 32, 33, 34, 35, 36, 37};
 
 // Each level in [from, to] (stepping by step) held count times.
 Runs fall(int from, int to, int step, int count) {
     Runs out;
-    for (int level = from; step < 0 ? level >= to : level <= to; level += step) out.push_back({level, count});
+    for (int level = from; step < 0 ? level >= to : level <= to; level += step)
+        out.push_back({level, count});
     return out;
 }
 Runs concat(std::initializer_list<Runs> parts) {
     Runs out;
-    for (const Runs& part : parts) out.insert(out.end(), part.begin(), part.end());
+    for (const Runs& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
     return out;
 }
 
 TEST(CoreConstruction, DefaultsAndInvariants) {
     auto core = makeCore();
     ASSERT_TRUE(core);
-    for (int i = 0; i < kProgramCount; ++i) EXPECT_EQ(core->programNumbers[i], kValidNumbers[i]);
+    for (int i = 0; i < kProgramCount; ++i)
+        EXPECT_EQ(core->programNumbers[i], kValidNumbers[i]);
     EXPECT_TRUE(core->romReady);
     EXPECT_EQ(core->currentProgram, 0);
     EXPECT_TRUE(core->filterOn);
@@ -48,8 +52,10 @@ TEST(CoreConstruction, DefaultsAndInvariants) {
     EXPECT_EQ(core->pitchOffset, 0);
     EXPECT_EQ(core->noteCounter, 0u);
     for (int n : {8, 9, 18, 19, 28, 29})
-        for (int b = 0; b < kVoiceProgramBytes; ++b) EXPECT_EQ(core->voicePrograms[n].bytes[b], 0) << n;
-    for (int i = 0; i < kOscillatorCount; ++i) EXPECT_EQ(core->oscPitch[i], 0);
+        for (int b = 0; b < kVoiceProgramBytes; ++b)
+            EXPECT_EQ(core->voicePrograms[n].bytes[b], 0) << n;
+    for (int i = 0; i < kOscillatorCount; ++i)
+        EXPECT_EQ(core->oscPitch[i], 0);
     for (int k = 0; k < kSlotCount; ++k) {
         EXPECT_EQ(core->slots[k].state, kSlotFree);
         EXPECT_EQ(core->ampStreams[k].readPos, 0u);
@@ -66,9 +72,12 @@ TEST(CoreConstruction, UnpackedTables) {
     EXPECT_EQ(core->pitchIncrements[2048], 65770u);
     EXPECT_EQ(core->pitchIncrements[2111], 2 * core->pitchIncrements[1919]);
     EXPECT_EQ(core->pitchIncrements[2111], 82568u);
-    for (int i = 2048; i < kPitchCount; ++i) EXPECT_EQ(core->pitchIncrements[i], 2 * core->pitchIncrements[i - 192]);
-    for (int i = 0; i < kLevelTableSize; ++i) EXPECT_EQ(core->levelTableLow[i] + core->levelTableHigh[i], 255);
-    for (std::uint16_t code : core->waveTable) EXPECT_LE(code, 2047);
+    for (int i = 2048; i < kPitchCount; ++i)
+        EXPECT_EQ(core->pitchIncrements[i], 2 * core->pitchIncrements[i - 192]);
+    for (int i = 0; i < kLevelTableSize; ++i)
+        EXPECT_EQ(core->levelTableLow[i] + core->levelTableHigh[i], 255);
+    for (std::uint16_t code : core->waveTable)
+        EXPECT_LE(code, 2047);
     // Waves 4..7 come from the second chip pair.
     EXPECT_EQ(core->waveTable[4 * 512 + 1], 1852);
     EXPECT_EQ(core->waveTable[7 * 512 + 5], 1858);
@@ -102,12 +111,15 @@ TEST(EnvelopeTemplates, WorkedFactoryTemplates) {
     auto core = makeCore();
     selectProgram(*core, 0, true);
     EXPECT_EQ(core->ampTemplate.size(), 97100u);
-    EXPECT_EQ(runs(core->ampTemplate),
-              concat({fall(0, 240, 48, 100), fall(255, 243, -4, 100), {{239, 500}}, fall(238, 0, -1, 400)}));
+    EXPECT_EQ(
+        runs(core->ampTemplate),
+        concat(
+            {fall(0, 240, 48, 100), fall(255, 243, -4, 100), {{239, 500}}, fall(238, 0, -1, 400)}));
     EXPECT_EQ(core->filterTemplate, ByteSequence{0});
 
     selectProgram(*core, 1, true);
-    EXPECT_EQ(runs(core->filterTemplate), (Runs{{0, 100}, {64, 100}, {128, 100}, {160, 100}, {96, 100}, {64, 200}}));
+    EXPECT_EQ(runs(core->filterTemplate),
+              (Runs{{0, 100}, {64, 100}, {128, 100}, {160, 100}, {96, 100}, {64, 200}}));
 
     selectProgram(*core, 2, true);
     EXPECT_EQ(core->filterTemplate, ByteSequence(100, 96));
@@ -117,8 +129,10 @@ TEST(EnvelopeTemplates, WorkedFactoryTemplates) {
 
     selectProgram(*core, 37, true);
     EXPECT_EQ(core->ampTemplate.size(), 192900u);
-    EXPECT_EQ(runs(core->ampTemplate),
-              concat({fall(0, 192, 64, 100), fall(255, 243, -4, 100), {{239, 900}}, fall(238, 0, -1, 800)}));
+    EXPECT_EQ(
+        runs(core->ampTemplate),
+        concat(
+            {fall(0, 192, 64, 100), fall(255, 243, -4, 100), {{239, 900}}, fall(238, 0, -1, 800)}));
 }
 
 TEST(EnvelopeTemplates, LongestTemplateAndReservedStorage) {
@@ -188,7 +202,8 @@ TEST(EnvelopeReleases, AmplitudeAndFilter) {
 TEST(ProgramSelect, WithoutResetKeepsVoicesAndRepitches) {
     auto core = makeCore();
     noteOn(*core, 60);
-    for (int t = 0; t < 7; ++t) core->ampStreams[0].readPos++;
+    for (int t = 0; t < 7; ++t)
+        core->ampStreams[0].readPos++;
     core->oscPhase[0] = 1234;
     core->filterState[0] = 0.5f;
     const EnvelopeStream stream = core->ampStreams[0];
@@ -202,7 +217,7 @@ TEST(ProgramSelect, WithoutResetKeepsVoicesAndRepitches) {
     EXPECT_EQ(core->oscPhase[0], 1234u);
     EXPECT_EQ(core->filterState[0], 0.5f);
     EXPECT_EQ(core->slots[0].state, kSlotHeld);
-    EXPECT_EQ(core->oscPitch[0], 1240 + 48); // program 01's base A, key 60
+    EXPECT_EQ(core->oscPitch[0], 1240 + 48);          // program 01's base A, key 60
     EXPECT_EQ(runs(core->filterTemplate).size(), 6u); // rebuilt for program 01
 }
 

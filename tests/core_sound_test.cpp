@@ -19,7 +19,9 @@ namespace {
 
 using test::makeCore;
 
-void setToneFlags(SynthCore& core, int flags) { core.voicePrograms[core.currentProgram].bytes[toneFlags] = flags; }
+void setToneFlags(SynthCore& core, int flags) {
+    core.voicePrograms[core.currentProgram].bytes[toneFlags] = flags;
+}
 
 TEST(ToneGenerator, SilentBeforeTheRomAndWithAllSlotsFree) {
     auto core = makeCore();
@@ -27,7 +29,8 @@ TEST(ToneGenerator, SilentBeforeTheRomAndWithAllSlotsFree) {
     EXPECT_EQ(coreTick(*core), 0.0f); // every oscillator adds exactly 256
     core->filterOn = true;
     EXPECT_EQ(coreTick(*core), 0.0f);
-    for (const EnvelopeStream& stream : core->ampStreams) EXPECT_EQ(stream.readPos, 0u);
+    for (const EnvelopeStream& stream : core->ampStreams)
+        EXPECT_EQ(stream.readPos, 0u);
 
     noteOn(*core, 60);
     core->romReady = false;
@@ -40,16 +43,20 @@ TEST(ToneGenerator, SilentBeforeTheRomAndWithAllSlotsFree) {
 TEST(ToneGenerator, UnisonConsumesTheEnvelopeTwiceAsFast) {
     auto core = makeCore();
     noteOn(*core, 60);
-    for (int t = 0; t < 10; ++t) coreTick(*core);
+    for (int t = 0; t < 10; ++t)
+        coreTick(*core);
     EXPECT_EQ(core->ampStreams[0].readPos, 20u);
 
     core->unisonOn = false;
     updatePitches(*core);
     core->ampStreams[0].readPos = 0;
-    const std::uint32_t oddPhases[4] = {core->oscPhase[1], core->oscPhase[3], core->oscPhase[5], core->oscPhase[7]};
-    for (int t = 0; t < 10; ++t) coreTick(*core);
+    const std::uint32_t oddPhases[4] = {core->oscPhase[1], core->oscPhase[3], core->oscPhase[5],
+                                        core->oscPhase[7]};
+    for (int t = 0; t < 10; ++t)
+        coreTick(*core);
     EXPECT_EQ(core->ampStreams[0].readPos, 10u);
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(core->oscPhase[2 * k + 1], oddPhases[k]); // frozen
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(core->oscPhase[2 * k + 1], oddPhases[k]); // frozen
 }
 
 TEST(ToneGenerator, OscillatorBWithoutUnisonReadsItsPartnersWavePosition) {
@@ -91,7 +98,8 @@ TEST(ToneGenerator, BendRatioTruncatesTheIncrement) {
     core->oscPhase[0] = 0;
     core->bendRatio = 0.9f;
     coreTick(*core);
-    EXPECT_EQ(core->oscPhase[0], static_cast<std::uint32_t>(std::trunc(increment * static_cast<double>(0.9f))));
+    EXPECT_EQ(core->oscPhase[0],
+              static_cast<std::uint32_t>(std::trunc(increment * static_cast<double>(0.9f))));
     EXPECT_LT(core->oscPhase[0], increment);
 }
 
@@ -101,13 +109,15 @@ TEST(ToneGenerator, HeldStreamNeverWrapsBackToItsAttack) {
     EnvelopeStream& stream = core->ampStreams[0];
     const std::uint8_t last = stream.levels.back();
     stream.readPos = 0xFFFFFFFFu - 2; // as after a very long held note
-    for (int t = 0; t < 8; ++t) coreTick(*core);
+    for (int t = 0; t < 8; ++t)
+        coreTick(*core);
     EXPECT_EQ(levelAtReadPos(stream), last);
     EXPECT_GE(stream.readPos, stream.levels.size());
 
     // A position counted to the end stops there.
     stream.readPos = static_cast<std::uint32_t>(stream.levels.size() - 1);
-    for (int t = 0; t < 4; ++t) coreTick(*core);
+    for (int t = 0; t < 4; ++t)
+        coreTick(*core);
     EXPECT_EQ(stream.readPos, stream.levels.size());
     EXPECT_EQ(levelAtReadPos(stream), last);
 
@@ -120,11 +130,13 @@ TEST(ToneGenerator, FilterDisabledFreezesItsEnvelopeAndState) {
     auto core = makeCore();
     selectProgram(*core, 1, true);
     noteOn(*core, 60);
-    for (int t = 0; t < 50; ++t) coreTick(*core);
+    for (int t = 0; t < 50; ++t)
+        coreTick(*core);
     EXPECT_EQ(core->filterStream.readPos, 50u);
     core->filterOn = false;
     const float s1 = core->filterState[0];
-    for (int t = 0; t < 50; ++t) coreTick(*core);
+    for (int t = 0; t < 50; ++t)
+        coreTick(*core);
     EXPECT_EQ(core->filterStream.readPos, 50u);
     EXPECT_EQ(core->filterState[0], s1);
 }
@@ -195,7 +207,8 @@ TEST(OutputFilter, ConstantInputSettlesToItself) {
                 core->filterStream.levels.assign(1, 0);
                 core->filterState[0] = core->filterState[1] = 0.0f;
                 std::int32_t y = 0;
-                for (int t = 0; t < 40000; ++t) y = outputFilter(*core, 1000, c, r);
+                for (int t = 0; t < 40000; ++t)
+                    y = outputFilter(*core, 1000, c, r);
                 EXPECT_EQ(y, 1000) << flags << " " << c << " " << r;
             }
     core->filterState[0] = core->filterState[1] = 0.0f;
@@ -207,7 +220,8 @@ TEST(OutputFilter, EachStepTakesOneEnvelopeByte) {
     auto core = makeCore();
     core->filterStream.levels.assign(100, 7);
     core->filterStream.readPos = 0;
-    for (int t = 0; t < 100; ++t) outputFilter(*core, 0, 0.5f, 0.5f);
+    for (int t = 0; t < 100; ++t)
+        outputFilter(*core, 0, 0.5f, 0.5f);
     EXPECT_EQ(core->filterStream.readPos, 100u);
 }
 
@@ -219,7 +233,8 @@ std::vector<float> render(SynthCore& core, int n, double rate) {
 
 std::vector<float> ticks(SynthCore& core, int n) {
     std::vector<float> out(n);
-    for (float& v : out) v = coreTick(core);
+    for (float& v : out)
+        v = coreTick(core);
     return out;
 }
 
@@ -230,7 +245,8 @@ TEST(RateConverter, OneTickPerSampleAt33000) {
     const std::vector<float> out = render(*a, 300, 33000.0);
     const std::vector<float> core = ticks(*b, 300);
     EXPECT_EQ(out[0], 0.0f);
-    for (int i = 1; i < 300; ++i) EXPECT_EQ(out[i], core[i - 1]);
+    for (int i = 1; i < 300; ++i)
+        EXPECT_EQ(out[i], core[i - 1]);
     EXPECT_EQ(a->resamplePhase, 0.0);
 }
 
@@ -254,8 +270,9 @@ TEST(RateConverter, BadRatesAndCounts) {
     auto reference = makeCore();
     noteOn(*reference, 60);
     const std::vector<float> expected = render(*reference, 2000, 44100.0);
-    for (double rate : {0.0, -1.0, 0.5, 1e-300, std::numeric_limits<double>::quiet_NaN(),
-                        std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
+    for (double rate :
+         {0.0, -1.0, 0.5, 1e-300, std::numeric_limits<double>::quiet_NaN(),
+          std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
         auto core = makeCore();
         noteOn(*core, 60);
         EXPECT_EQ(render(*core, 2000, rate), expected) << rate;
@@ -269,7 +286,8 @@ TEST(RateConverter, BadRatesAndCounts) {
     renderBlock(*core, buffer, buffer + 2, 0, 44100.0);
     renderBlock(*core, buffer, buffer + 2, -5, 44100.0);
     EXPECT_EQ(core->resamplePhase, phase);
-    for (float v : buffer) EXPECT_EQ(v, 7.0f);
+    for (float v : buffer)
+        EXPECT_EQ(v, 7.0f);
 }
 
 TEST(RateConverter, SecondBufferCarriesTheSameSamples) {
