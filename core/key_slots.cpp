@@ -60,13 +60,13 @@ int chooseSlot(const SynthCore& core, std::int32_t key) {
     return chosen;
 }
 
+} // namespace
+
 bool anyKeyHeld(const SynthCore& core) {
     for (const VoiceSlot& slot : core.slots)
         if (slot.state == kSlotHeld) return true;
     return false;
 }
-
-} // namespace
 
 void noteOn(SynthCore& core, std::int32_t key) {
     if (!core.romReady || key > kHighestKey) return;

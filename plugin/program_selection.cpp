@@ -7,6 +7,7 @@
 
 #include "cutoff.h"
 #include "editor_link.h"
+#include "key_slots.h"
 #include "plugin_facts.h"
 #include "plugin_instance.h"
 #include "program_select.h"
@@ -14,16 +15,6 @@
 #include <mutex>
 
 namespace t815 {
-
-namespace {
-
-bool anyKeyHeld(const SynthCore& core) {
-    for (const VoiceSlot& slot : core.slots)
-        if (slot.state == kSlotHeld) return true;
-    return false;
-}
-
-} // namespace
 
 bool changeProgramUnderLock(PluginInstance& instance, std::int32_t index) {
     // A negative index is a huge one taken as unsigned.

@@ -30,14 +30,9 @@ void notesOff(SynthCore& core, std::initializer_list<int> keys) {
     for (int key : keys)
         noteOff(core, key);
 }
-bool anyHeld(const SynthCore& core) {
-    for (const VoiceSlot& slot : core.slots)
-        if (slot.state == kSlotHeld) return true;
-    return false;
-}
 // As the shell does it: reset only when no key is held.
 void program(SynthCore& core, int number) {
-    selectProgram(core, number, !anyHeld(core));
+    selectProgram(core, number, !anyKeyHeld(core));
 }
 
 const std::vector<Cue>& performance() {
