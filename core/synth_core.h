@@ -65,7 +65,7 @@ struct SynthCore {
 // this size is reserved up front so that note and program events copy into
 // existing storage and never allocate.
 constexpr std::size_t kMaxAmpEnvelopeBytes = 192900;    // program 37's template
-constexpr std::size_t kMaxFilterTemplateBytes = 129400; // program 27's template
+constexpr std::size_t kMaxFilterTemplateBytes = 129400; // program 13's template
 constexpr std::size_t kMaxFilterEnvelopeBytes = 812900; // program 12's release from 255
 
 // Builds the core in place: defaults, the unpacked ROM, program 00 selected
