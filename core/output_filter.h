@@ -7,6 +7,8 @@
 
 #include "synth_core.h"
 
+#include <cstdint>
+
 namespace t815 {
 
 // A filter at work over a block of steps: what it derives from settings that
@@ -35,6 +37,9 @@ inline void finishFilter(SynthCore& core, const FilterSetup& setup) {
     core.filterState[1] = setup.s2;
 }
 
+// 2^31: floats of this magnitude or more do not convert to int32.
+constexpr float kIntRangeLimit = 2147483648.0f;
+
 // Sets the setup's coefficient and feedback for an envelope byte.
 void deriveCoefficients(FilterSetup& setup, int envelopeByte);
 
@@ -54,9 +59,13 @@ inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t 
     setup.s1 = newS1;
     setup.s2 = newS2;
 
-    // floor() of a float the filter keeps far inside the int range: truncate,
-    // then step down for negative non-integers (cheaper than a libm call).
+    // floor(): truncate, then step down for negative non-integers (cheaper
+    // than a libm call). Every reachable state keeps the value far inside the
+    // int range; an unstable filter (which settings in range cannot make)
+    // saturates instead of overflowing the conversion, and NaN gives 0.
     const float rounded = static_cast<float>(newS2 + 0.5);
+    if (!(rounded > -kIntRangeLimit && rounded < kIntRangeLimit))
+        return rounded > 0.0f ? INT32_MAX : (rounded < 0.0f ? INT32_MIN : 0);
     const std::int32_t truncated = static_cast<std::int32_t>(rounded);
     return static_cast<float>(truncated) > rounded ? truncated - 1 : truncated;
 }

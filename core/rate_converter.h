@@ -9,13 +9,15 @@
 namespace t815 {
 
 constexpr double kFallbackHostRate = 44100.0;
-// Slower host rates render at the fallback rate too: far below it each output
-// sample would owe the core millions of ticks (and below 2^-53 of the core
-// rate the phase could no longer count them at all).
-constexpr double kLowestHostRate = 1.0;
+// Slower host rates render at the fallback rate too. No audio interface runs
+// below 8 kHz, and far below it each output sample would owe the core
+// thousands of ticks: at 1 Hz one block of 512 samples costs half a second of
+// work (and below 2^-53 of the core rate the phase could no longer count the
+// ticks at all).
+constexpr double kLowestHostRate = 1000.0;
 
 // Writes n samples into first and, when second is not null, the same samples
-// into second. A host rate below 1 Hz or not a finite number renders as
+// into second. A host rate below 1000 Hz or not a finite number renders as
 // 44100 Hz; n <= 0 writes nothing and changes nothing.
 void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, double hostRate);
 

@@ -87,7 +87,8 @@ inline float runTick(SynthCore& core, TickSetup& setup) {
         // The filter's output re-centred as a 12-bit word: an overshoot
         // beyond +-2048 wraps to the other end, as the hardware's would.
         const std::int32_t y = runFilter(core, setup.filter, word - kWordZero);
-        word = (y - kWordZero) & static_cast<std::int32_t>(kWordMask);
+        // Unsigned, so that even a saturated result wraps without overflow.
+        word = static_cast<std::int32_t>((static_cast<std::uint32_t>(y) - kWordZero) & kWordMask);
     }
     return static_cast<float>(word - kWordZero) * kWordScale;
 }

@@ -173,6 +173,18 @@ TEST(ToneGenerator, FilterOutputWrapsAsA12BitWord) {
     EXPECT_TRUE(seen2048 && seen2047);
 }
 
+// States no setting in range can reach (an unstable filter, infinities,
+// NaN) still give a defined word: saturated or 0, never an overflow.
+TEST(ToneGenerator, UnreachableFilterStatesStayDefined) {
+    auto core = makeCore();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float state : {3e38f, -3e38f, 3e9f, -3e9f, inf, -inf, std::nanf("")}) {
+        core->filterState[0] = core->filterState[1] = state;
+        const float out = coreTick(*core);
+        EXPECT_TRUE(out >= -1.0f && out < 1.0f) << state;
+    }
+}
+
 TEST(OutputFilter, CoefficientAndResonanceRules) {
     auto core = makeCore();
     setToneFlags(*core, 0); // floor 0, resonance code 0
@@ -271,7 +283,7 @@ TEST(RateConverter, BadRatesAndCounts) {
     noteOn(*reference, 60);
     const std::vector<float> expected = render(*reference, 2000, 44100.0);
     for (double rate :
-         {0.0, -1.0, 0.5, 1e-300, std::numeric_limits<double>::quiet_NaN(),
+         {0.0, -1.0, 0.5, 1.0, 10.0, 999.0, 1e-300, std::numeric_limits<double>::quiet_NaN(),
           std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()}) {
         auto core = makeCore();
         noteOn(*core, 60);
