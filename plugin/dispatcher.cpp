@@ -5,6 +5,7 @@
 #include "dispatcher.h"
 
 #include "editor_link.h"
+#include "hand_off.h"
 #include "midi_intake.h"
 #include "parameters.h"
 #include "plugin_facts.h"
@@ -13,16 +14,10 @@
 #include "program_selection.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace t815 {
 
 namespace {
-
-bool isProgramIndex(VstIntPtr index) {
-    // Negative indexes are huge ones taken as unsigned.
-    return static_cast<std::uintptr_t>(index) < static_cast<std::uintptr_t>(kPluginProgramCount);
-}
 
 void writeProgramName(std::int32_t index, char* text) {
     // Every name is shorter than 24 bytes, so the copy ends in zeros.
@@ -33,14 +28,13 @@ template <std::size_t N> void writeWhole(const char (&text)[N], void* ptr) {
     std::memcpy(ptr, text, N);
 }
 
-std::int32_t selectedProgramIndex(PluginInstance& instance) {
-    std::lock_guard<std::mutex> lock(instance.coreLock);
-    return instance.currentProgramIndex;
+std::int32_t selectedProgramIndex(const PluginInstance& instance) {
+    return readInt(instance.hostSettings.currentProgramIndex);
 }
 
 void setSampleRate(PluginInstance& instance, float rate) {
-    std::lock_guard<std::mutex> lock(instance.coreLock);
-    instance.sampleRate = rate; // rendering treats non-finite or <= 0 as 44100 Hz
+    // Stored as given; rendering treats rates below 1000 Hz or not finite as 44100 Hz.
+    submitChange(instance, {ChangeKind::sampleRate, 0, rate});
 }
 
 bool canDo(const char* ability) {
@@ -57,9 +51,10 @@ VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
         return 1;
     case effEditOpen:
         if (!ptr) return 0;
-        openEditor(instance, ptr);
-        return 1; // also when no window could be made
-    default:      // effEditClose
+        // 0 when no window could be made: answering 1 would tell the host
+        // there is a panel to show.
+        return openEditor(instance, ptr) ? 1 : 0;
+    default: // effEditClose
         closeEditor(instance);
         return 1;
     }

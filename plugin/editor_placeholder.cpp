@@ -17,20 +17,23 @@ constexpr UINT_PTR kRepaintTimerId = 1;
 #endif
 } // namespace
 
-void openEditor(PluginInstance&, void*) {}
+bool openEditor(PluginInstance&, void*) {
+    return false;
+}
 
 void closeEditor(PluginInstance& instance) {
 #ifdef _WIN32
-    if (!instance.editorWindow) return;
-    KillTimer(instance.editorWindow, kRepaintTimerId);
-    DestroyWindow(instance.editorWindow);
+    HWND window = instance.editorWindow.exchange(nullptr);
+    if (!window) return;
+    KillTimer(window, kRepaintTimerId);
+    DestroyWindow(window);
 #endif
     instance.editorWindow = nullptr;
 }
 
 void requestRepaint(PluginInstance& instance) {
 #ifdef _WIN32
-    if (instance.editorWindow) InvalidateRect(instance.editorWindow, nullptr, FALSE);
+    if (HWND window = instance.editorWindow.load()) InvalidateRect(window, nullptr, FALSE);
 #else
     (void)instance;
 #endif

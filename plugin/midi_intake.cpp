@@ -4,18 +4,17 @@
 // coefficient, pitch bend sets the bend ratio (+-2 semitones), and program
 // changes 0..31 run program select and tell the host.
 //
-// The whole list is applied under coreLock, so the next block starts with
-// all of it in place. The lock is released only around the announcement of
-// a program change, which calls the host.
+// A list becomes one run of changes, applied whole before the next block
+// (hand_off.h). Program changes are announced to the host after the run is
+// queued.
 #include "midi_intake.h"
 
 #include "bend_ratio.h"
-#include "cutoff.h"
-#include "key_slots.h"
+#include "hand_off.h"
 #include "plugin_instance.h"
 #include "program_selection.h"
 
-#include <mutex>
+#include <cstddef>
 
 namespace t815 {
 
@@ -31,48 +30,71 @@ enum MidiStatus : int {
 
 constexpr int kModulationWheel = 1;
 
+// Lists up to this long are built on the stack and queued in one step.
+constexpr std::uint32_t kChangesAtOnce = 512;
+
+// The change a MIDI event makes; false for none.
+bool changeFor(const VstEvent* event, ShellChange& change) {
+    if (!event || event->type != kVstMidiType) return false;
+    const char* bytes = reinterpret_cast<const VstMidiEvent*>(event)->midiData;
+    const int status = static_cast<unsigned char>(bytes[0]) & 0xF0; // any channel
+    const int d1 = static_cast<unsigned char>(bytes[1]) & 0x7F;
+    const int d2 = static_cast<unsigned char>(bytes[2]) & 0x7F;
+    switch (status) {
+    case kNoteOn: // velocity 0 releases
+        change = {d2 > 0 ? ChangeKind::noteOn : ChangeKind::noteOff, d1, 0.0f};
+        return true;
+    case kNoteOff:
+        change = {ChangeKind::noteOff, d1, 0.0f};
+        return true;
+    case kControlChange:
+        if (d1 != kModulationWheel) return false;
+        change = {ChangeKind::modWheel, 0, static_cast<float>(d2 / 127.0)};
+        return true;
+    case kPitchBend:
+        change = {ChangeKind::pitchBend, 0, bendRatioFor(d2 * 128 + d1)};
+        return true;
+    case kProgramChange:
+        if (!isProgramIndex(d1)) return false; // 32..127 ignored
+        change = {ChangeKind::programSelect, d1, 0.0f};
+        return true;
+    default: // aftertouch, channel pressure, system messages, data bytes
+        return false;
+    }
+}
+
 } // namespace
 
 void processMidiEvents(PluginInstance& instance, const VstEvents* events) {
     if (!events || events->numEvents <= 0) return;
-    SynthCore& core = instance.core;
-    std::unique_lock<std::mutex> lock(instance.coreLock);
-    for (VstInt32 i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
-        if (!event || event->type != kVstMidiType) continue;
-        const char* bytes = reinterpret_cast<const VstMidiEvent*>(event)->midiData;
-        const int status = static_cast<unsigned char>(bytes[0]) & 0xF0; // any channel
-        const int d1 = static_cast<unsigned char>(bytes[1]) & 0x7F;
-        const int d2 = static_cast<unsigned char>(bytes[2]) & 0x7F;
+    // The host's array is numEvents long, not the two elements VstEvents
+    // declares: it is read through a pointer to where it starts.
+    const auto* list = reinterpret_cast<const VstEvent* const*>(
+        reinterpret_cast<const char*>(events) + offsetof(VstEvents, events));
+    const std::int32_t count = events->numEvents;
 
-        switch (status) {
-        case kNoteOn:
-            if (d2 > 0)
-                noteOn(core, d1);
-            else
-                noteOff(core, d1); // velocity 0 releases
-            break;
-        case kNoteOff:
-            noteOff(core, d1);
-            break;
-        case kControlChange:
-            if (d1 != kModulationWheel) break;
-            instance.modWheel = static_cast<float>(d2 / 127.0);
-            updateCutoffCoefficient(instance);
-            break;
-        case kPitchBend:
-            core.bendRatio = bendRatioFor(d2 * 128 + d1);
-            break;
-        case kProgramChange:
-            if (!changeProgramUnderLock(instance, d1)) break; // 32..127 ignored
-            lock.unlock();
-            announceProgramChange(instance, true);
-            lock.lock();
-            break;
-        default: // aftertouch, channel pressure, system messages, data bytes
-            break;
-        }
+    ShellChange changes[kChangesAtOnce];
+    std::uint32_t pending = 0;
+    std::int32_t programChanges = 0;
+    bool holding = false;
+    for (std::int32_t i = 0; i < count; ++i) {
+        if (!changeFor(list[i], changes[pending])) continue;
+        programChanges += changes[pending].kind == ChangeKind::programSelect;
+        if (++pending < kChangesAtOnce) continue;
+        // A long list: hold the core so that it still arrives whole.
+        if (!holding) holdCore(instance);
+        holding = true;
+        appendWhileHolding(instance, changes, pending);
+        pending = 0;
     }
+    if (holding) {
+        if (pending) appendWhileHolding(instance, changes, pending);
+        releaseCore(instance);
+    } else {
+        submitChanges(instance, changes, pending);
+    }
+    for (std::int32_t i = 0; i < programChanges; ++i)
+        announceProgramChange(instance, true);
 }
 
 } // namespace t815

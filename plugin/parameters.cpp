@@ -1,25 +1,26 @@
 // The five host parameters. Unison and Filter are switches in the core,
 // Cutoff is kept as 0.05..0.99 and drives the cutoff coefficient, Resonance
-// is kept as 0..0.95 in the core, and Volume is a plain output gain (values
-// above 1 amplify; nothing is clamped).
+// is kept as 0..0.95 in the core, and Volume is a plain output gain.
 //
-// Non-finite values: a NaN or an infinity written to Cutoff, Resonance or
-// Volume is ignored (nothing is stored, the repaint request still happens),
-// so no NaN or infinity ever reaches the settings, the filter or the output.
-// Unison and Filter compare the value with 0.5 as for any other value: NaN
-// is "below" (off), +inf is on, -inf is off.
+// Host values are clamped to 0..1 where they are written: a Resonance above
+// 1 would make the filter unstable and silence the instrument for good, and
+// a Volume far above 1 or below 0 would blow up or invert the output.
+// A NaN written to Cutoff, Resonance or Volume is ignored (nothing is
+// stored; the repaint request still happens). Unison and Filter compare the
+// value with 0.5 as for any other value: NaN is "below" (off).
+//
+// Writes are queued for the core (hand_off.h) and recorded in hostSettings,
+// from which getParameter and the display texts answer at once.
 #include "parameters.h"
 
-#include "cutoff.h"
 #include "editor_link.h"
+#include "hand_off.h"
 #include "plugin_facts.h"
 #include "plugin_instance.h"
-#include "program_select.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 namespace t815 {
 
@@ -37,54 +38,50 @@ bool isParameterIndex(std::int32_t index) {
     return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(kPluginParameterCount);
 }
 
-void storeParameter(PluginInstance& instance, std::int32_t index, float value) {
-    const bool takesOnlyFinite =
-        index == kParamCutoff || index == kParamResonance || index == kParamVolume;
-    if (takesOnlyFinite && !std::isfinite(value)) return;
+float clampedToUnit(float value) {
+    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+}
 
-    SynthCore& core = instance.core;
-    std::lock_guard<std::mutex> lock(instance.coreLock);
+// The change a host value makes; false for none (an index outside 0..4, or
+// NaN for a continuous parameter).
+bool changeFor(std::int32_t index, float value, ShellChange& change) {
+    const bool on = value >= kSwitchThreshold;
+    if (index == kParamUnison || index == kParamFilter) {
+        change = {index == kParamUnison ? ChangeKind::unison : ChangeKind::filter, on ? 1 : 0, 0};
+        return true;
+    }
+    if (!isParameterIndex(index) || std::isnan(value)) return false;
+    const double v = clampedToUnit(value);
     switch (index) {
-    case kParamUnison:
-        core.unisonOn = value >= kSwitchThreshold;
-        updatePitches(core); // second oscillators start or stop at once
-        break;
-    case kParamFilter:
-        core.filterOn = value >= kSwitchThreshold;
-        break;
     case kParamCutoff:
-        instance.cutoffParam = static_cast<float>(static_cast<double>(value) * kCutoffSpan +
-                                                  static_cast<double>(kCutoffBase));
-        updateCutoffCoefficient(instance);
-        break;
+        change = {ChangeKind::cutoffParam, 0,
+                  static_cast<float>(v * kCutoffSpan + static_cast<double>(kCutoffBase))};
+        return true;
     case kParamResonance:
-        core.resonance = static_cast<float>(static_cast<double>(value) * kResonanceSpan);
-        break;
-    case kParamVolume:
-        instance.volume = value;
-        break;
-    default:
-        break;
+        change = {ChangeKind::resonance, 0, static_cast<float>(v * kResonanceSpan)};
+        return true;
+    default: // kParamVolume
+        change = {ChangeKind::volume, 0, static_cast<float>(v)};
+        return true;
     }
 }
 
-float readParameter(PluginInstance& instance, std::int32_t index) {
-    const SynthCore& core = instance.core;
-    std::lock_guard<std::mutex> lock(instance.coreLock);
+float readParameter(const PluginInstance& instance, std::int32_t index) {
+    const HostSettings& settings = instance.hostSettings;
     switch (index) {
     case kParamUnison:
-        return core.unisonOn ? 1.0f : 0.0f;
+        return readBool(settings.unisonOn) ? 1.0f : 0.0f;
     case kParamFilter:
-        return core.filterOn ? 1.0f : 0.0f;
+        return readBool(settings.filterOn) ? 1.0f : 0.0f;
     case kParamCutoff:
-        return static_cast<float>(
-            (static_cast<double>(instance.cutoffParam) - static_cast<double>(kCutoffBase)) /
-            static_cast<double>(kCutoffSpan));
+        return static_cast<float>((static_cast<double>(readFloat(settings.cutoffParam)) -
+                                   static_cast<double>(kCutoffBase)) /
+                                  static_cast<double>(kCutoffSpan));
     case kParamResonance:
-        return static_cast<float>(static_cast<double>(core.resonance) /
+        return static_cast<float>(static_cast<double>(readFloat(settings.resonance)) /
                                   static_cast<double>(kResonanceSpan));
     case kParamVolume:
-        return instance.volume;
+        return readFloat(settings.volume);
     default:
         return 0.0f;
     }
@@ -92,24 +89,21 @@ float readParameter(PluginInstance& instance, std::int32_t index) {
 
 } // namespace
 
+void storeParameter(PluginInstance& instance, std::int32_t index, float value) {
+    ShellChange change{};
+    if (changeFor(index, value, change)) submitChange(instance, change);
+}
+
 void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value) {
     PluginInstance* instance = instanceOf(effect);
     if (!instance) return;
-    try {
-        storeParameter(*instance, index, value);
-    } catch (...) { // nothing may unwind into the host; only the lock could throw
-    }
+    storeParameter(*instance, index, value);
     requestRepaint(*instance); // for every index, stored or not
 }
 
 float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index) {
     PluginInstance* instance = instanceOf(effect);
-    if (!instance) return 0.0f;
-    try {
-        return readParameter(*instance, index);
-    } catch (...) { // nothing may unwind into the host; only the lock could throw
-        return 0.0f;
-    }
+    return instance ? readParameter(*instance, index) : 0.0f;
 }
 
 bool writeParameterName(std::int32_t index, char* text) {
@@ -119,29 +113,24 @@ bool writeParameterName(std::int32_t index, char* text) {
     return true;
 }
 
-bool writeParameterDisplay(PluginInstance& instance, std::int32_t index, char* text) {
+bool writeParameterDisplay(const PluginInstance& instance, std::int32_t index, char* text) {
     if (!isParameterIndex(index)) return false;
-    // The setting is read under the lock and formatted after it, so that
-    // printf's work never holds up the audio thread.
-    bool switchOn = false;
-    double shown = 0.0;
-    {
-        const SynthCore& core = instance.core;
-        std::lock_guard<std::mutex> lock(instance.coreLock);
-        switchOn = index == kParamUnison ? core.unisonOn : core.filterOn;
-        if (index == kParamCutoff) shown = instance.cutoffParam;
-        if (index == kParamResonance) shown = core.resonance;
-        if (index == kParamVolume) shown = static_cast<double>(instance.volume) * 100.0;
+    const HostSettings& settings = instance.hostSettings;
+    // Every stored value is within its range, so no text is longer than
+    // "100%" or "0.95"; the buffer bounds it to the 8 bytes hosts allot
+    // anyway.
+    char display[kParameterTextBytes];
+    if (index == kParamUnison || index == kParamFilter) {
+        const bool on = readBool(index == kParamUnison ? settings.unisonOn : settings.filterOn);
+        std::snprintf(display, sizeof display, "%s", on ? "ON" : "OFF");
+    } else if (index == kParamVolume) {
+        std::snprintf(display, sizeof display, "%.0f%%",
+                      static_cast<double>(readFloat(settings.volume)) * 100.0);
+    } else {
+        const float shown =
+            readFloat(index == kParamCutoff ? settings.cutoffParam : settings.resonance);
+        std::snprintf(display, sizeof display, "%.2f", static_cast<double>(shown));
     }
-    // Large enough for the widest finite float; the settings are always
-    // finite (see above).
-    char display[64];
-    if (index == kParamUnison || index == kParamFilter)
-        std::snprintf(display, sizeof display, "%s", switchOn ? "ON" : "OFF");
-    else if (index == kParamVolume)
-        std::snprintf(display, sizeof display, "%.0f%%", shown);
-    else
-        std::snprintf(display, sizeof display, "%.2f", shown);
     std::memcpy(text, display, std::strlen(display) + 1);
     return true;
 }

@@ -10,6 +10,11 @@ namespace t815 {
 
 struct PluginInstance;
 
+// The host's value for parameter index, as setParameter stores it (clamped
+// to 0..1, NaN ignored), without the repaint request; the panel's knobs and
+// switches store theirs through it too.
+void storeParameter(PluginInstance& instance, std::int32_t index, float value);
+
 // The record's setParameter and getParameter entries.
 void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value);
 float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index);
@@ -17,6 +22,6 @@ float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index);
 // Write the parameter's name or display text, with its terminating zero,
 // into text. Return false, writing nothing, for an index outside 0..4.
 bool writeParameterName(std::int32_t index, char* text);
-bool writeParameterDisplay(PluginInstance& instance, std::int32_t index, char* text);
+bool writeParameterDisplay(const PluginInstance& instance, std::int32_t index, char* text);
 
 } // namespace t815

@@ -28,8 +28,10 @@ constexpr char kPluginEffectName[] = "Veltrano T-815";
 constexpr char kPluginProductName[] = "Veltrano T-815";
 constexpr char kPluginVendorName[] = "Gravlon / VST Port";
 
-// Hosts allot this many bytes for a program name.
+// Hosts allot this many bytes for a program name, and for a parameter's
+// display text (terminator included).
 constexpr int kProgramNameBytes = 24;
+constexpr int kParameterTextBytes = 8;
 
 constexpr int kEditorWidth = 920;
 constexpr int kEditorHeight = 430;

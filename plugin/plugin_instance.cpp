@@ -29,15 +29,32 @@ void setHostSideDefaults(PluginInstance& instance) {
     instance.volume = kDefaultVolume;
     instance.cutoffParam = kDefaultCutoffParam;
     instance.modWheel = 0.0f;
-    instance.editorWindow = nullptr;
     instance.programTens = 0;
     instance.programUnits = 0;
+    instance.editorWindow = nullptr;
     instance.mouseHeldKey = -1;
     instance.dragControl = 0;
     instance.dragStartY = 0;
     instance.dragStartValue = 0.0f;
     instance.resetButtonDown = false;
     instance.aboutVisible = false;
+    instance.coreBusy = false;
+    instance.heldKeys[0] = instance.heldKeys[1] = 0;
+
+    // The host's view starts equal to the core's.
+    const SynthCore& core = instance.core;
+    HostSettings& settings = instance.hostSettings;
+    storeInitial(settings.currentProgramIndex, 0);
+    storeInitial(settings.programTens, 0);
+    storeInitial(settings.programUnits, 0);
+    storeInitial(settings.unisonOn, core.unisonOn);
+    storeInitial(settings.filterOn, core.filterOn);
+    storeInitial(settings.cutoffParam, bitsOf(kDefaultCutoffParam));
+    storeInitial(settings.resonance, bitsOf(core.resonance));
+    storeInitial(settings.volume, bitsOf(kDefaultVolume));
+    storeInitial(settings.modWheel, bitsOf(0.0f));
+    storeInitial(settings.pitchOffset, static_cast<std::uint32_t>(core.pitchOffset));
+    storeInitial(settings.sampleRate, bitsOf(static_cast<float>(kDefaultSampleRate)));
 }
 
 void fillEffectRecord(PluginInstance& instance) {

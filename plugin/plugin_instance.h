@@ -2,34 +2,26 @@
 // callback, the emulated instrument, the settings the host and the panel
 // change, and the panel's interaction state. One instance is one allocation.
 //
-// Threads. The host calls processReplacing/process on its audio thread and
-// the dispatcher, setParameter and getParameter on threads of its choosing;
-// the panel (Windows) runs on the thread that opened it. coreLock makes each
-// of these operations whole as seen from a rendered block:
-//  - the audio callback holds it for its whole block;
-//  - note events, program select, parameter writes, sample-rate changes and
-//    every read of the settings take it around their work on the instance;
-//  - nothing slow runs under it: no allocation (the core reserves its
-//    envelope storage at construction), no call to the host, no window call.
-// The panel takes it like any other caller around its changes to the
-// instance and the core; editorWindow is written only on the panel's thread.
-// Calls to the host (audioMasterUpdateDisplay) and repaint requests are made
-// after it is released, so a host that calls back into the plug-in from its
-// callback cannot deadlock. effClose must not overlap any other call; the
-// host contract already forbids that.
+// Threads: see hand_off.h. The core and the settings next to it belong to
+// the thread that holds coreBusy (the audio callback while it renders); every
+// other thread changes them only through the change queue and reads the
+// settings from hostSettings. The panel's fields (editorWindow aside) belong
+// to the thread that opened the panel.
 #pragma once
 
+#include "change_queue.h"
+#include "host_settings.h"
 #include "synth_core.h"
 #include "vst2_abi.h"
 
+#include <atomic>
 #include <cstdint>
-#include <mutex>
 
 #ifdef _WIN32
 struct HWND__;
 using WindowHandle = HWND__*; // the HWND of the panel window
 #else
-using WindowHandle = void*; // no editor on this platform; always null
+using WindowHandle = void*; // the platform editor's own record
 #endif
 
 namespace t815 {
@@ -38,25 +30,31 @@ struct PluginInstance {
     AEffect effect;                   // first: the record the host holds; object points back here
     audioMasterCallback hostCallback; // may be null
     SynthCore core;
-    double sampleRate;                // Hz; anything not positive and finite renders as 44100
+
+    // The settings the core renders with; they belong with the core.
+    double sampleRate;                // Hz; anything below 1000 or not finite renders as 44100
     std::int32_t currentProgramIndex; // 0..31
-    float volume;                     // output gain
+    float volume;                     // output gain 0..1
     float cutoffParam;                // 0.05..0.99
     float modWheel;                   // 0..1
-    ERect editorRect;                 // 920 x 430, handed out by effEditGetRect
+    std::int32_t programTens;         // digits of the selected program number
+    std::int32_t programUnits;
+    ERect editorRect; // 920 x 430, handed out by effEditGetRect
 
     // The panel's fields.
-    WindowHandle editorWindow; // null while the panel is closed
-    std::int32_t programTens;  // digits of the selected program number
-    std::int32_t programUnits;
-    std::int32_t mouseHeldKey; // -1: none
-    std::int32_t dragControl;  // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
+    std::atomic<WindowHandle> editorWindow; // null while the panel is closed; read by any thread
+    std::int32_t mouseHeldKey;              // -1: none
+    std::int32_t dragControl; // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
     std::int32_t dragStartY;
     float dragStartValue;
     bool resetButtonDown;
     bool aboutVisible;
 
-    std::mutex coreLock; // see the thread notes above
+    // The hand-off (hand_off.h).
+    HostSettings hostSettings;              // what the host and the panel read, from any thread
+    ChangeQueue changes;                    // changes on their way to the core
+    std::atomic<bool> coreBusy;             // the core has an owner
+    std::atomic<std::uint64_t> heldKeys[2]; // keys held in the core's slots, published by the owner
 };
 
 // Allocates and constructs an instance; null when memory runs out, with

@@ -7,19 +7,14 @@
 
 #include "cutoff.h"
 #include "editor_link.h"
+#include "hand_off.h"
 #include "key_slots.h"
-#include "plugin_facts.h"
 #include "plugin_instance.h"
 #include "program_select.h"
 
-#include <mutex>
-
 namespace t815 {
 
-bool changeProgramUnderLock(PluginInstance& instance, std::int32_t index) {
-    // A negative index is a huge one taken as unsigned.
-    if (static_cast<std::uint32_t>(index) >= static_cast<std::uint32_t>(kPluginProgramCount))
-        return false;
+void changeProgram(PluginInstance& instance, std::int32_t index) {
     SynthCore& core = instance.core;
     instance.currentProgramIndex = index;
     const std::int32_t number = core.programNumbers[index];
@@ -27,23 +22,19 @@ bool changeProgramUnderLock(PluginInstance& instance, std::int32_t index) {
     instance.programUnits = number % 10;
     selectProgram(core, number, !anyKeyHeld(core));
     updateCutoffCoefficient(instance);
-    return true;
 }
 
 void announceProgramChange(PluginInstance& instance, bool notifyHost) {
-    // Outside the lock: the host may call back into the plug-in from here.
+    // The host may call back into the plug-in from here: nothing is held.
     if (notifyHost && instance.hostCallback)
         instance.hostCallback(&instance.effect, audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f);
     requestRepaint(instance);
 }
 
 void selectProgramIndex(PluginInstance& instance, std::int32_t index, bool notifyHost) {
-    bool changed;
-    {
-        std::lock_guard<std::mutex> lock(instance.coreLock);
-        changed = changeProgramUnderLock(instance, index);
-    }
-    if (changed) announceProgramChange(instance, notifyHost);
+    if (!isProgramIndex(index)) return;
+    submitChange(instance, {ChangeKind::programSelect, index, 0.0f});
+    announceProgramChange(instance, notifyHost);
 }
 
 } // namespace t815

@@ -156,8 +156,8 @@ TEST_F(PluginTest, EditorOpcodesMatchWhetherThePluginHasAnEditor) {
         dispatch(effEditGetRect, 0, 0, &again);
         EXPECT_EQ(again, rect);
         EXPECT_EQ(dispatch(effEditOpen, 0, 0, nullptr), 0);
-        int notAWindow = 0; // no window can be made in it; the answer is 1 all the same
-        EXPECT_EQ(dispatch(effEditOpen, 0, 0, &notAWindow), 1);
+        int notAWindow = 0; // no window can be made in it: no panel to show
+        EXPECT_EQ(dispatch(effEditOpen, 0, 0, &notAWindow), 0);
         EXPECT_EQ(dispatch(effEditClose), 1);
         EXPECT_EQ(dispatch(effEditClose), 1); // closing a closed editor is harmless
     } else {
@@ -167,7 +167,7 @@ TEST_F(PluginTest, EditorOpcodesMatchWhetherThePluginHasAnEditor) {
         EXPECT_EQ(dispatch(effEditOpen, 0, 0, &parent), 0);
         EXPECT_EQ(dispatch(effEditClose), 0);
     }
-    EXPECT_EQ(instance().editorWindow, nullptr);
+    EXPECT_EQ(instance().editorWindow.load(), nullptr);
 }
 
 TEST_F(PluginTest, SampleRateIsStoredWidened) {

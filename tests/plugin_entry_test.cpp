@@ -82,7 +82,7 @@ TEST_F(PluginTest, FreshInstanceHasItsDefaults) {
     EXPECT_EQ(plugin.editorRect.left, 0);
     EXPECT_EQ(plugin.editorRect.bottom, 430);
     EXPECT_EQ(plugin.editorRect.right, 920);
-    EXPECT_EQ(plugin.editorWindow, nullptr);
+    EXPECT_EQ(plugin.editorWindow.load(), nullptr);
     EXPECT_EQ(plugin.programTens, 0);
     EXPECT_EQ(plugin.programUnits, 0);
     EXPECT_EQ(plugin.mouseHeldKey, -1);

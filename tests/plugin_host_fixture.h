@@ -101,8 +101,10 @@ struct EventList {
         storage.assign(offsetof(VstEvents, events) + sizeof(VstEvent*) * (pointers.size() + 2), 0);
         auto* list = reinterpret_cast<VstEvents*>(storage.data());
         list->numEvents = static_cast<VstInt32>(pointers.size());
+        // The array runs past the two elements VstEvents declares.
+        auto* slots = reinterpret_cast<VstEvent**>(storage.data() + offsetof(VstEvents, events));
         for (std::size_t i = 0; i < pointers.size(); ++i)
-            list->events[i] = pointers[i];
+            slots[i] = pointers[i];
         return list;
     }
     VstEvents* build(std::initializer_list<VstMidiEvent> events) {
@@ -167,8 +169,16 @@ class PluginTest : public testing::Test {
     void noteOn(int key) { sendMidi({midiEvent(0x90, key, 100)}); }
     void noteOff(int key) { sendMidi({midiEvent(0x80, key, 0)}); }
 
-    // The plug-in's own record, for state that no host call reveals.
-    PluginInstance& instance() { return *static_cast<PluginInstance*>(effect->object); }
+    // The plug-in's own record, for state that no host call reveals, as the
+    // next audio block will find it: an empty block first applies every
+    // change still queued for the core.
+    PluginInstance& instance() { return settledInstance(effect); }
+    static PluginInstance& settledInstance(AEffect* on) {
+        float unused = 0.0f;
+        float* outputs[2] = {&unused, &unused};
+        on->processReplacing(on, nullptr, outputs, 0);
+        return *static_cast<PluginInstance*>(on->object);
+    }
 
     struct Stereo {
         std::vector<float> left, right;

@@ -3,6 +3,10 @@
 // lists and messages that must be ignored.
 #include "plugin_host_fixture.h"
 
+#include "core_fixture.h"
+#include "key_slots.h"
+#include "program_select.h"
+
 #include <cmath>
 
 namespace t815::test {
@@ -192,6 +196,47 @@ TEST_F(MidiTest, DeltaFramesDoNotDelayEvents) {
     EXPECT_TRUE(bitsEqual(ours.left, theirs.left));
     EXPECT_FALSE(allZero(ours.left));
     twin->dispatcher(twin, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// Lists longer than the plug-in builds at once, and longer than its change
+// queue, arrive whole and in order: the core ends where a direct replay of
+// the same messages leaves one.
+TEST_F(MidiTest, LongListsAreAppliedWholeAndInOrder) {
+    for (int length : {511, 512, 600, 10000}) {
+        std::vector<VstMidiEvent> events;
+        for (int i = 0; i < length; ++i) {
+            const int key = 40 + (i * 7) % 30;
+            events.push_back(i % 50 == 49 ? midiEvent(0xC0, (i / 50) % 32, 0)
+                                          : midiEvent(i % 3 ? 0x90 : 0x80, key, 100));
+        }
+        CorePtr replay = makeCore();
+        ASSERT_TRUE(replay);
+        for (int i = 0; i < length; ++i) {
+            const VstMidiEvent& e = events[static_cast<std::size_t>(i)];
+            const int status = static_cast<unsigned char>(e.midiData[0]);
+            if (status == 0xC0)
+                selectProgram(*replay, replay->programNumbers[static_cast<int>(e.midiData[1])],
+                              !anyKeyHeld(*replay));
+            else if (status == 0x90)
+                t815::noteOn(*replay, e.midiData[1]);
+            else
+                t815::noteOff(*replay, e.midiData[1]);
+        }
+        EventList list;
+        std::vector<VstEvent*> pointers;
+        for (VstMidiEvent& e : events)
+            pointers.push_back(reinterpret_cast<VstEvent*>(&e));
+        AEffect* fresh = pluginEntry()(recordingHost);
+        ASSERT_NE(fresh, nullptr);
+        hostRecord.reset(fresh);
+        fresh->dispatcher(fresh, effProcessEvents, 0, 0, list.build(pointers), 0.0f);
+        const SynthCore& core = settledInstance(fresh).core;
+        EXPECT_EQ(core.noteCounter, replay->noteCounter) << length;
+        EXPECT_EQ(core.currentProgram, replay->currentProgram) << length;
+        EXPECT_EQ(std::memcmp(core.slots, replay->slots, sizeof core.slots), 0) << length;
+        EXPECT_EQ(hostRecord.updateDisplayCalls, length / 50) << length;
+        fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
+    }
 }
 
 } // namespace

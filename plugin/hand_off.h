@@ -1,0 +1,68 @@
+// How changes from the host, MIDI and the panel reach the core without the
+// audio thread ever waiting for another thread.
+//
+// Thread contract:
+//  - The core, and the settings the core renders with (PluginInstance's
+//    sampleRate, volume, cutoffParam, modWheel, currentProgramIndex,
+//    programTens, programUnits), belong to whoever holds coreBusy: the audio
+//    callback for the length of a block, or, rarely, a host thread (below).
+//  - Every change (note on and off, program select, parameter writes, the
+//    sample rate, the wheel, bend, the panel's pitch offset and voice reset)
+//    is a ShellChange appended to the instance's lock-free queue from any
+//    thread; the audio callback applies everything queued, in order, before
+//    it renders a block. A MIDI list is one run and is applied whole.
+//  - At the same time the change is recorded in hostSettings, which answer
+//    getParameter, effGetProgram, the display texts and the panel at once.
+//  - The audio callback takes coreBusy with one exchange and never waits: if
+//    a host thread holds it, the block is silence and the core does not
+//    advance.
+//  - A host thread holds coreBusy only when the queue is full (the host
+//    floods changes faster than it renders, or stopped rendering): it then
+//    applies the queued changes itself, appends its own, and lets go. So no
+//    change is ever lost or reordered, however long the host leaves the
+//    audio callback uncalled.
+//  - Held keys are published by the core's owner after it applies changes,
+//    for the panel to read from its own thread.
+//  - Calls to the host (audioMasterUpdateDisplay) and repaint requests are
+//    made after a change is queued, never while coreBusy is held, so a host
+//    that calls back into the plug-in from its callback cannot deadlock.
+//  - effClose must not overlap any other call; the host contract forbids it.
+#pragma once
+
+#include "change_queue.h"
+
+#include <cstdint>
+
+namespace t815 {
+
+struct PluginInstance;
+
+// Queues changes as one run (any number, also more than the queue holds)
+// and records them in hostSettings. Never fails.
+void submitChanges(PluginInstance& instance, const ShellChange* changes, std::uint32_t count);
+
+inline void submitChange(PluginInstance& instance, const ShellChange& change) {
+    submitChanges(instance, &change, 1);
+}
+
+// For a run too long to build at once (a huge MIDI list): hold the core
+// (waiting for the audio callback's block to end), append the run in pieces
+// of up to kChangeQueueCapacity, each applied before the next is appended,
+// then release it. No block renders between the pieces.
+void holdCore(PluginInstance& instance);
+void appendWhileHolding(PluginInstance& instance, const ShellChange* changes, std::uint32_t count);
+
+// The audio callback's side: takes the core if nobody holds it (false
+// otherwise, at once) and applies every queued change. releaseCore gives it
+// back.
+bool takeCoreForBlock(PluginInstance& instance);
+void releaseCore(PluginInstance& instance);
+
+// The keys some slot holds down (state held), as the owner last published
+// them (PluginInstance::heldKeys, read with readHeldKeys): bit k of word
+// k / 64.
+struct HeldKeys {
+    std::uint64_t words[2];
+};
+
+} // namespace t815

@@ -1,0 +1,40 @@
+// The changes the panel makes besides program select and the five
+// parameters (parameters.h, program_selection.h): keys, the modulation
+// wheel, the tuning and the voice reset. Each is queued for the core like a
+// host's or a MIDI change (hand_off.h); none requests a repaint.
+#pragma once
+
+#include "hand_off.h"
+#include "host_settings.h"
+#include "plugin_instance.h"
+
+#include <cstdint>
+
+namespace t815 {
+
+// As a MIDI note-on or note-off for key 0..127.
+inline void pressKey(PluginInstance& instance, std::int32_t key) {
+    submitChange(instance, {ChangeKind::noteOn, key, 0.0f});
+}
+inline void releaseKey(PluginInstance& instance, std::int32_t key) {
+    submitChange(instance, {ChangeKind::noteOff, key, 0.0f});
+}
+
+// As MIDI controller 1: position 0..1, then the cutoff coefficient.
+inline void setModWheel(PluginInstance& instance, float position) {
+    submitChange(instance, {ChangeKind::modWheel, 0, position});
+}
+
+// The core's pitch offset in pitch steps (the panel's -25..25), then the
+// sounding keys re-pitched.
+inline void setPitchOffset(PluginInstance& instance, std::int32_t steps) {
+    submitChange(instance, {ChangeKind::pitchOffset, steps, 0.0f});
+}
+
+// Every slot free, every oscillator pitch 0, the filter state 0; envelopes,
+// phases, the program and the settings are left as they are.
+inline void resetAllVoices(PluginInstance& instance) {
+    submitChange(instance, {ChangeKind::resetVoices, 0, 0.0f});
+}
+
+} // namespace t815
