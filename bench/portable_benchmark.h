@@ -59,14 +59,20 @@ inline void ClobberMemory() {
 struct Registration {
     const char* name;
     void (*function)(State&);
+    std::int64_t fixedIterations = 0; // 0: grow until half a second has run
+    Registration* Iterations(std::int64_t n) {
+        fixedIterations = n;
+        return this;
+    }
+    Registration* UseRealTime() { return this; }
 };
-inline std::vector<Registration>& registry() {
-    static std::vector<Registration> all;
+inline std::vector<Registration*>& registry() {
+    static std::vector<Registration*> all;
     return all;
 }
-inline int registerBenchmark(const char* name, void (*function)(State&)) {
-    registry().push_back({name, function});
-    return 0;
+inline Registration* registerBenchmark(const char* name, void (*function)(State&)) {
+    registry().push_back(new Registration{name, function});
+    return registry().back();
 }
 
 inline int runAll(int argc, char** argv) {
@@ -74,15 +80,16 @@ inline int runAll(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strncmp(argv[i], "--benchmark_filter=", 19) == 0) filter = argv[i] + 19;
     std::printf("%-36s %14s %12s  counters\n", "Benchmark", "Time", "Iterations");
-    for (const Registration& r : registry()) {
+    for (const Registration* registration : registry()) {
+        const Registration& r = *registration;
         if (!std::strstr(r.name, filter)) continue;
-        for (std::int64_t n = 1;; n *= 4) {
+        for (std::int64_t n = r.fixedIterations ? r.fixedIterations : 1;; n *= 4) {
             State state(n);
             const auto start = std::chrono::steady_clock::now();
             r.function(state);
             const double seconds =
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            if (seconds < 0.5 && n < (std::int64_t(1) << 40)) continue;
+            if (!r.fixedIterations && seconds < 0.5 && n < (std::int64_t(1) << 40)) continue;
             std::printf("%-36s %11.0f ns %12lld ", r.name, seconds * 1e9 / n,
                         static_cast<long long>(n));
             for (const auto& [key, counter] : state.counters)
@@ -99,7 +106,8 @@ inline int runAll(int argc, char** argv) {
 
 } // namespace benchmark
 
-#define BENCHMARK(fn) static const int fn##_registered = ::benchmark::registerBenchmark(#fn, fn)
+#define BENCHMARK(fn)                                                                              \
+    static ::benchmark::Registration* fn##_registered = ::benchmark::registerBenchmark(#fn, fn)
 #define BENCHMARK_MAIN()                                                                           \
     int main(int argc, char** argv) {                                                              \
         return ::benchmark::runAll(argc, argv);                                                    \

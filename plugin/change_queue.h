@@ -44,6 +44,7 @@ struct ChangeCell {
     std::atomic<std::uint32_t> published{0}; // position + 1 once the cell holds that position
     std::uint32_t runLength;                 // first cell of a run: cells in the run
     ShellChange change;
+    bool superseded; // the consumer's own note while it holds the cell (hand_off.cpp)
 };
 
 struct ChangeQueue {
@@ -58,26 +59,30 @@ struct ChangeQueue {
 bool tryAppendRun(ChangeQueue& queue, const ShellChange* changes, std::uint32_t count,
                   std::uint32_t& firstPosition);
 
-// Hands every fully published run to apply, in order, one change at a time;
-// answers how many changes it applied. Only the core's owner may call it.
-template <typename Apply> std::uint32_t takeRuns(ChangeQueue& queue, Apply&& apply) {
+// The consumer's side; only the core's owner calls these. The position just
+// after the last fully published run (a run still being written, and all
+// after it, wait for the next call):
+inline std::uint32_t publishedEnd(const ChangeQueue& queue) {
     std::uint32_t position = queue.consumed.load(std::memory_order_relaxed);
-    std::uint32_t taken = 0;
     for (;;) {
         const ChangeCell& first = queue.cells[position & kChangeQueueMask];
-        if (first.published.load(std::memory_order_acquire) != position + 1) break;
+        if (first.published.load(std::memory_order_acquire) != position + 1) return position;
         const std::uint32_t length = first.runLength;
         const ChangeCell& last = queue.cells[(position + length - 1) & kChangeQueueMask];
         // The producer publishes its cells in order, so the last one published
         // means every cell of the run is written and visible.
-        if (last.published.load(std::memory_order_acquire) != position + length) break;
-        for (std::uint32_t i = 0; i < length; ++i)
-            apply(queue.cells[(position + i) & kChangeQueueMask].change);
+        if (last.published.load(std::memory_order_acquire) != position + length) return position;
         position += length;
-        taken += length;
-        queue.consumed.store(position, std::memory_order_release); // the cells are free again
     }
-    return taken;
+}
+
+inline ChangeCell& cellAt(ChangeQueue& queue, std::uint32_t position) {
+    return queue.cells[position & kChangeQueueMask];
+}
+
+// Hands the cells before end back to the producers.
+inline void releaseCells(ChangeQueue& queue, std::uint32_t end) {
+    queue.consumed.store(end, std::memory_order_release);
 }
 
 } // namespace t815

@@ -39,6 +39,9 @@ void setHostSideDefaults(PluginInstance& instance) {
     instance.resetButtonDown = false;
     instance.aboutVisible = false;
     instance.coreBusy = false;
+    instance.blocksTaken = 0;
+    instance.stalledAtBlock = ~0u;
+    instance.audioThread = 0;
     instance.heldKeys[0] = instance.heldKeys[1] = 0;
 
     // The host's view starts equal to the core's.

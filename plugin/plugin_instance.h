@@ -55,6 +55,10 @@ struct PluginInstance {
     ChangeQueue changes;                    // changes on their way to the core
     std::atomic<bool> coreBusy;             // the core has an owner
     std::atomic<std::uint64_t> heldKeys[2]; // keys held in the core's slots, published by the owner
+    std::atomic<std::uint32_t> blocksTaken; // audio callbacks that took the core, wrapping
+    std::atomic<std::uint32_t> stalledAtBlock; // blocksTaken when producers last saw no progress
+    std::atomic<std::uintptr_t>
+        audioThread; // the thread of the latest audio callback (hand_off.cpp)
 };
 
 // Allocates and constructs an instance; null when memory runs out, with

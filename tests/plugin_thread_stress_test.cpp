@@ -21,7 +21,7 @@
 #define T815_STRESS_SECONDS 1
 #endif
 #ifndef T815_FLOOD_CHANGES
-#define T815_FLOOD_CHANGES 100000
+#define T815_FLOOD_CHANGES 40000
 #endif
 
 namespace t815::test {
@@ -167,10 +167,12 @@ TEST(PluginThreads, NoChangeIsLostWhenTheHostFloodsOrStopsRendering) {
     std::thread audio([&] { // bursts of blocks, then long pauses
         std::vector<float> left(64), right(64);
         float* outputs[2] = {left.data(), right.data()};
-        while (!done) {
+        for (int burst = 0; !done; ++burst) {
             for (int i = 0; i < 20; ++i)
                 effect->processReplacing(effect, nullptr, outputs, 64);
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            // Short pauses, and now and then one long enough for the sender to
+            // stop waiting and apply the backlog itself.
+            std::this_thread::sleep_for(std::chrono::milliseconds(burst % 4 == 3 ? 120 : 20));
         }
     });
 
