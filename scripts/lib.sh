@@ -23,6 +23,12 @@ render_with() {
     esac
 }
 
+# The project's version, from project() in CMakeLists.txt, as configured in
+# the Linux build tree.
+project_version() {
+    sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/linux/CMakeCache.txt
+}
+
 stop_wine() {
     for preset in win32 win64; do
         [ -d "build/$preset/wineprefix" ] && WINEPREFIX="$PWD/build/$preset/wineprefix" wineserver -k 2>/dev/null
