@@ -9,6 +9,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 root=$PWD
+for preset in linux win32 win64; do
+    if [ ! -f "build/$preset/CMakeCache.txt" ]; then
+        echo "package.sh: no build/$preset: build the linux, win32 and win64 presets first" \
+             "(scripts/build.sh does)" >&2
+        exit 1
+    fi
+done
 
 version=$(project_version)
 mkdir -p out
