@@ -1,7 +1,10 @@
-# Install rules for the plug-in and the documents, and the Debian package of
-# the native Linux build (`cpack` in build/linux, run by scripts/package.sh).
-# The tools install themselves through t815_add_tool_metadata. The Windows
-# zip is made by scripts/package.sh from the win32 and win64 installs.
+# The plug-in's version resource, the install rules for the plug-in and the
+# documents, and the Debian package of the native Linux build (`cpack` in
+# build/linux, run by scripts/package.sh). The tools get theirs through
+# t815_add_tool_metadata. The Windows zip is made by scripts/package.sh from
+# the win32 and win64 installs.
+
+t815_add_version_resource(t815 "${T815_PRODUCT_NAME} VST 2.4 instrument")
 
 if(WIN32)
     # The import library is of no use to a host; it stays out of the install.
