@@ -34,7 +34,8 @@ echo "== packages: the Debian package and the Windows zip"
 version=$(project_version)
 if ./scripts/package.sh; then
     python3 tests/package_test.py --version "$version" --source . --build build \
-        --deb "out/t815_${version}_$(dpkg --print-architecture).deb" --zip "out/t815-$version-windows.zip" || status=1
+        --deb "out/t815_${version}_$(dpkg --print-architecture).deb" \
+        --zip "out/t815-$version-windows.zip" || status=1
 else
     status=1
 fi
