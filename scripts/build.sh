@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds the plug-in and the render tool for Linux, 32-bit and
 # 64-bit Windows, then renders the built-in demo through the real plug-ins:
-# the Linux library natively and the 32-bit Windows DLL under Wine.
+# the Linux library natively and the 32-bit Windows DLL under Wine, and makes
+# the packages users download (scripts/package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -25,6 +26,9 @@ fi
 echo "== rendering the demo: $windows plug-in, under Wine"
 render_with $windows out/t815-demo-$windows.wav
 stop_wine
+echo "== packages"
+./scripts/package.sh
+version=$(project_version)
 
 cat <<MSG
 
@@ -35,4 +39,7 @@ Plug-ins:
 Demo renders:
   $PWD/out/t815-demo-linux.wav
   $PWD/out/t815-demo-$windows.wav
+Packages (see the README's Install section):
+  $PWD/out/t815_${version}_amd64.deb
+  $PWD/out/t815-$version-windows.zip
 MSG

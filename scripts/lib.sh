@@ -23,9 +23,17 @@ render_with() {
     esac
 }
 
+# The project's version, from project() in CMakeLists.txt, as configured in
+# the Linux build tree.
+project_version() {
+    sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/linux/CMakeCache.txt
+}
+
+# Ends the Wine servers of the build trees' prefixes. Where a server has
+# already gone, wineserver -k fails; that must not end a set -e script.
 stop_wine() {
     for preset in win32 win64; do
-        [ -d "build/$preset/wineprefix" ] && WINEPREFIX="$PWD/build/$preset/wineprefix" wineserver -k 2>/dev/null
+        [ -d "build/$preset/wineprefix" ] && WINEPREFIX="$PWD/build/$preset/wineprefix" wineserver -k 2>/dev/null || true
     done
     return 0
 }

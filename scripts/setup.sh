@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386
   amsynth
   g++-multilib qemu-user-static
+  dpkg-dev file help2man lintian
 )
 
 sudo_cmd=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test on every target: the native Linux build, and the win32 and
 # win64 builds under Wine. Then proves that the plug-ins of all targets
-# render the same MIDI to the same bits.
+# render the same MIDI to the same bits, and makes and checks the packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -29,6 +29,16 @@ done
 
 echo "== all targets: identical renders"
 ./scripts/compare-renders.sh || status=1
+
+echo "== packages: the Debian package and the Windows zip"
+version=$(project_version)
+if ./scripts/package.sh; then
+    python3 tests/package_test.py --version "$version" --source . --build build \
+        --deb "out/t815_${version}_$(dpkg --print-architecture).deb" \
+        --zip "out/t815-$version-windows.zip" || status=1
+else
+    status=1
+fi
 
 stop_wine
 exit $status

@@ -46,6 +46,10 @@ TEST(RenderOptions, DefaultsAndBothValueForms) {
     RenderOptions help;
     EXPECT_TRUE(parse({"--help"}, help, error)); // no plug-in needed
     EXPECT_TRUE(help.help);
+
+    RenderOptions version;
+    EXPECT_TRUE(parse({"--version"}, version, error)); // no plug-in needed either
+    EXPECT_TRUE(version.version && !version.help);
 }
 
 TEST(RenderOptions, BadValuesAreRefusedNamingTheOption) {

@@ -9,6 +9,7 @@
 #include "plugin_info.h"
 #include "plugin_library.h"
 #include "render_options.h"
+#include "t815_version.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,6 +76,10 @@ int run(const std::vector<std::string>& arguments) {
         return fail(kExitUsage, error + " (see --help)");
     if (options.help) {
         std::fputs(renderHelpText().c_str(), stdout);
+        return kExitSuccess;
+    }
+    if (options.version) {
+        std::printf("t815-render %s\n", kProjectVersion);
         return kExitSuccess;
     }
 

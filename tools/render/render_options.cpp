@@ -136,6 +136,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.quiet = true;
         } else if (name == "--help" || name == "-h") {
             options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
         } else if (name.compare(0, 1, "-") == 0) {
             error = "unknown option " + quoted(name);
             return false;
@@ -144,7 +146,7 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             return false;
         }
     }
-    if (options.help) return true;
+    if (options.help || options.version) return true;
     if (options.pluginPath.empty()) {
         error = "--plugin PATH is required";
         return false;
@@ -183,6 +185,7 @@ std::string renderHelpText() {
            "  --info             print the plug-in's identity, programs and parameters, then exit\n"
            "  --quiet, -q        print nothing but errors\n"
            "  --help, -h         print this help\n"
+           "  --version          print the version, then exit\n"
            "\n"
            "Exit codes:\n"
            "  0  success\n"

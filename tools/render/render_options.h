@@ -25,6 +25,7 @@ struct RenderOptions {
     bool info = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 constexpr std::uint32_t kMinSampleRate = 8000;
