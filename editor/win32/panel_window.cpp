@@ -4,14 +4,12 @@
 // left and right mouse buttons. The window holds nothing of its own between
 // messages: the instance's panel fields are the state.
 //
-// Mouse capture: a press that starts an interaction (a knob or wheel drag, a
-// key held with the mouse, the held reset button) captures the mouse so that
-// moves and the release arrive wherever the pointer goes; the release gives
-// the capture back. Losing the capture otherwise (another window takes it)
-// ends the interaction as a release would, so no note is left sounding.
+// Input goes to the platform-free controls as PanelEvents; they take the
+// mouse capture for a press that lasts (a drag, a held key, the reset
+// button) and give it back at its release. A capture taken away by another
+// window ends the press as a release would, so no note is left sounding.
 #include "buffered_paint.h"
 #include "editor_link.h"
-#include "instance_changes.h"
 #include "module_handle.h"
 #include "panel_controls.h"
 #include "panel_state.h"
@@ -45,12 +43,46 @@ int signedHigh(LPARAM lParam) {
     return static_cast<short>(HIWORD(static_cast<DWORD_PTR>(lParam)));
 }
 
-bool pressInProgress(const PluginInstance& instance) {
-    return instance.dragControl != 0 || instance.mouseHeldKey != -1 || instance.resetButtonDown;
-}
+// What the controls ask of the window, for the window's own thread.
+class Win32PanelWindow final : public PanelWindow {
+  public:
+    explicit Win32PanelWindow(HWND window) : window(window) {}
+    void captureMouse() override { SetCapture(window); }
+    void releaseMouse() override {
+        if (GetCapture() == window) ReleaseCapture();
+    }
+    void repaint() override { InvalidateRect(window, nullptr, FALSE); }
 
-void releaseCaptureOf(HWND window) {
-    if (GetCapture() == window) ReleaseCapture();
+  private:
+    HWND window;
+};
+
+// The input a message carries, for the messages the controls handle.
+bool panelEventOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam, PanelEvent& event) {
+    const int x = signedLow(lParam), y = signedHigh(lParam);
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        event = {PanelInput::leftButtonDown, x, y, true};
+        return true;
+    case WM_MOUSEMOVE:
+        event = {PanelInput::pointerMove, x, y, (wParam & MK_LBUTTON) != 0};
+        return true;
+    case WM_LBUTTONUP:
+        event = {PanelInput::leftButtonUp, x, y, false};
+        return true;
+    case WM_RBUTTONDOWN:
+        event = {PanelInput::rightButtonDown, x, y, false};
+        return true;
+    case WM_TIMER:
+        event = {PanelInput::repaintTimer, 0, 0, false};
+        return true;
+    case WM_CAPTURECHANGED:
+        // lParam is the window that takes the capture: our own is no loss.
+        event = {PanelInput::captureLost, 0, 0, false};
+        return reinterpret_cast<HWND>(lParam) != window;
+    default:
+        return false;
+    }
 }
 
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -70,36 +102,19 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     case WM_TIMER:
-        if (instance) InvalidateRect(window, nullptr, FALSE);
-        return 0;
     case WM_MOUSEMOVE:
-        if (instance && (wParam & MK_LBUTTON))
-            onMouseDrag(*instance, signedLow(lParam), signedHigh(lParam));
-        return 0;
     case WM_LBUTTONDOWN:
-        if (instance) {
-            onMouseDown(*instance, signedLow(lParam), signedHigh(lParam));
-            if (pressInProgress(*instance)) SetCapture(window);
-        }
-        return 0;
     case WM_LBUTTONUP:
-        if (instance) {
-            onMouseUp(*instance);
-            releaseCaptureOf(window);
-        }
-        return 0;
     case WM_RBUTTONDOWN:
-        // The wheel back to rest, from anywhere on the panel.
-        if (instance) {
-            setModWheel(*instance, 0.0f);
-            InvalidateRect(window, nullptr, FALSE);
+    case WM_CAPTURECHANGED: {
+        // Answered 0 also while no instance is attached.
+        PanelEvent event{};
+        if (instance && panelEventOf(window, message, wParam, lParam, event)) {
+            Win32PanelWindow panel(window);
+            handlePanelEvent(*instance, panel, event);
         }
         return 0;
-    case WM_CAPTURECHANGED:
-        // lParam is the window that takes the capture; our own SetCapture
-        // during a press is no loss.
-        if (instance && reinterpret_cast<HWND>(lParam) != window) endPanelInteraction(*instance);
-        return 0;
+    }
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -138,8 +153,9 @@ void closeEditor(PluginInstance& instance) {
     HWND window = instance.editorWindow.load();
     if (!window) return;
     // A press still in progress ends here: its key gets its note-off.
-    endPanelInteraction(instance);
-    releaseCaptureOf(window);
+    Win32PanelWindow panel(window);
+    endPanelInteraction(instance, panel);
+    panel.releaseMouse();
     KillTimer(window, kRepaintTimerId);
     instance.editorWindow = nullptr;
     DestroyWindow(window);
