@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds the plug-in and the render tool for Linux, 32-bit and
 # 64-bit Windows, then renders the built-in demo through the real plug-ins:
-# the Linux library natively and the 32-bit Windows DLL under Wine.
+# the Linux library natively and the 32-bit Windows DLL under Wine, and
+# saves a picture of the 32-bit DLL's editor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -24,6 +25,8 @@ if ! can_run_32bit; then
 fi
 echo "== rendering the demo: $windows plug-in, under Wine"
 render_with $windows out/t815-demo-$windows.wav
+echo "== a picture of the editor: $windows plug-in, under Wine"
+panel_with $windows out/t815-panel.png
 stop_wine
 
 cat <<MSG
@@ -35,4 +38,6 @@ Plug-ins:
 Demo renders:
   $PWD/out/t815-demo-linux.wav
   $PWD/out/t815-demo-$windows.wav
+The editor:
+  $PWD/out/t815-panel.png
 MSG
