@@ -6,18 +6,14 @@
 #include <windows.h>
 #endif
 
+#ifdef _WIN32
+
 namespace {
 
 // Most pixels a side the tool accepts from effEditGetRect.
 constexpr int kMaxEditorSide = 8192;
 // Long enough for several repaints of an editor that repaints on a timer.
 constexpr DWORD kPumpMilliseconds = 200;
-
-} // namespace
-
-#ifdef _WIN32
-
-namespace {
 
 void pumpMessages(DWORD milliseconds) {
     const DWORD start = GetTickCount();
