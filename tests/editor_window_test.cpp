@@ -275,6 +275,27 @@ TEST_F(EditorWindowTest, OpeningAgainReplacesTheWindowAndCloseOpenWorks) {
     EXPECT_TRUE(shown().at(822, 19) == kLampLit);
 }
 
+TEST_F(EditorWindowTest, NoWindowMeansNoEditor) {
+    HWND gone = makeHostWindow();
+    DestroyWindow(gone);
+    EXPECT_EQ(dispatch(effEditOpen, 0, 0, gone), 0); // CreateWindowExW fails
+    EXPECT_EQ(dispatch(effEditClose), 1);
+    open(); // and the next open works
+}
+
+TEST_F(EditorWindowTest, AHostThatDestroysItsWindowFirstEndsThePressAndTheEditor) {
+    HWND firstHost = makeHostWindow();
+    panel = openOn(effect, firstHost);
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at(160, 300));
+    EXPECT_TRUE(anySlotHeld());
+    DestroyWindow(firstHost); // the panel goes with it
+    EXPECT_FALSE(anySlotHeld());
+    EXPECT_EQ(instance().editorWindow.load(), nullptr);
+    EXPECT_EQ(dispatch(effEditClose), 1);
+    open();
+    EXPECT_TRUE(shown().at(822, 19) == kLampLit);
+}
+
 TEST_F(EditorWindowTest, TwoInstancesHaveAPanelEach) {
     AEffect* second = pluginEntry()(recordingHost);
     ASSERT_NE(second, nullptr);

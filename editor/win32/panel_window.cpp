@@ -85,6 +85,16 @@ bool panelEventOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam, Panel
     }
 }
 
+// Ends a press still in progress (its key gets its note-off), stops the
+// timer and detaches the window from the instance.
+void forgetWindow(PluginInstance& instance, HWND window) {
+    Win32PanelWindow panel(window);
+    endPanelInteraction(instance, panel);
+    panel.releaseMouse();
+    KillTimer(window, kRepaintTimerId);
+    instance.editorWindow = nullptr;
+}
+
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     PluginInstance* instance = attachedInstance(window);
     switch (message) {
@@ -115,6 +125,13 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         }
         return 0;
     }
+    case WM_DESTROY:
+        // A host may destroy its own window, and the panel with it, before
+        // it closes the editor: the instance forgets the window at once (no
+        // repaint request reaches a dead handle) and a press in progress
+        // ends. closeEditor has done this already when it destroys the panel.
+        if (instance && instance->editorWindow.load() == window) forgetWindow(*instance, window);
+        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -152,12 +169,7 @@ bool openEditor(PluginInstance& instance, void* parentWindow) {
 void closeEditor(PluginInstance& instance) {
     HWND window = instance.editorWindow.load();
     if (!window) return;
-    // A press still in progress ends here: its key gets its note-off.
-    Win32PanelWindow panel(window);
-    endPanelInteraction(instance, panel);
-    panel.releaseMouse();
-    KillTimer(window, kRepaintTimerId);
-    instance.editorWindow = nullptr;
+    forgetWindow(instance, window);
     DestroyWindow(window);
 }
 
