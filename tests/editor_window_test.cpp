@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace t815::test {
 namespace {
 
@@ -249,6 +251,19 @@ TEST_F(EditorWindowTest, AMidiNoteShowsOnTheKeyboardWithinOneTimerPeriod) {
     Pixels p = readWindow(panel, kEditorWidth, kEditorHeight);
     EXPECT_TRUE(p.at(347, 380) == kWhiteKeyDown);
     EXPECT_TRUE(p.at(165, 380) == kWhiteKey);
+}
+
+TEST_F(EditorWindowTest, HostChangesFromAnyThreadRepaintAndMidiNotesLeaveItToTheTimer) {
+    open();
+    pump(60); // painted: nothing left to update
+    auto pending = [&] { return GetUpdateRect(panel, nullptr, FALSE) != FALSE; };
+    ASSERT_FALSE(pending());
+    noteOn(50);
+    render(64);
+    EXPECT_FALSE(pending());
+    std::thread host([&] { effect->setParameter(effect, kParamVolume, 0.25f); });
+    host.join();
+    EXPECT_TRUE(pending());
 }
 
 TEST_F(EditorWindowTest, TheAboutOverlayOpensOnTheLogoAndSwallowsTheNextClick) {
