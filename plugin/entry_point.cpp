@@ -26,10 +26,6 @@ extern "C" T815_ENTRY_POINT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallba
 
 // The .def file exports both names; nothing else leaves the DLL.
 
-namespace t815 {
-HINSTANCE__* moduleHandle = nullptr;
-}
-
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) t815::moduleHandle = module;
     return TRUE;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the plug-in and the render tool for Linux, 32-bit and
 # 64-bit Windows, then renders the built-in demo through the real plug-ins:
-# the Linux library natively and the 32-bit Windows DLL under Wine, and makes
-# the packages users download (scripts/package.sh).
+# the Linux library natively and the 32-bit Windows DLL under Wine, saves a
+# picture of the 32-bit DLL's editor and makes the packages users download
+# (scripts/package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -25,6 +26,8 @@ if ! can_run_32bit; then
 fi
 echo "== rendering the demo: $windows plug-in, under Wine"
 render_with $windows out/t815-demo-$windows.wav
+echo "== a picture of the editor: $windows plug-in, under Wine"
+panel_with $windows out/t815-panel.png
 stop_wine
 echo "== packages"
 ./scripts/package.sh
@@ -42,4 +45,6 @@ Demo renders:
 Packages (see the README's Install section):
   $PWD/out/t815_${version}_amd64.deb
   $PWD/out/t815-$version-windows.zip
+The editor:
+  $PWD/out/t815-panel.png
 MSG

@@ -23,6 +23,13 @@ render_with() {
     esac
 }
 
+# Saves a picture of one Windows target's editor: panel_with <preset> <out.png>
+panel_with() {
+    local preset=$1 out=$2
+    scripts/wine-run.sh "$PWD/build/$preset/wineprefix" "$preset" build/$preset/tools/render/t815-render.exe \
+        --plugin "build/$preset/plugin/t815.dll" --panel "$out"
+}
+
 # The project's version, from project() in CMakeLists.txt, as configured in
 # the Linux build tree.
 project_version() {

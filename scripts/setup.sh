@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64
   wine wine64 wine32:i386
   amsynth
+  fonts-liberation2 fonts-wine libstb-dev
   g++-multilib qemu-user-static
   dpkg-dev file help2man lintian
 )

@@ -4,7 +4,10 @@
 # Without a program it only prepares the prefix.
 #
 # The prefix is created on first use (under a lock: tests run in parallel)
-# with the null graphics driver, so windows work without an X server.
+# with the null graphics driver, so windows work without an X server, and
+# with the panel's fonts: "Arial" and "Arial Black" drawn by Liberation Sans
+# (Arial's metrics; package fonts-liberation2) and Wine's own Tahoma (package
+# fonts-wine, which a prefix does not look into by itself).
 #
 # Wine keeps a server and its own service processes running after a program
 # ends. Started by the program, they would inherit its output pipes and hold
@@ -49,12 +52,18 @@ esac
 mkdir -p "$(dirname "$prefix")"
 (
     flock 9
-    if [ ! -f "$prefix/.t815-ready" ]; then
+    if [ ! -f "$prefix/.t815-ready-2" ]; then
+        WINEPREFIX="$prefix" wineserver -k 9>&- 2>/dev/null || true
         rm -rf "$prefix"
         "$loader" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
         "$loader" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1 9>&-
+        for face in "Arial" "Arial Black"; do
+            "$loader" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "Liberation Sans" /f \
+                </dev/null >/dev/null 2>&1 9>&-
+        done
+        cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf "$prefix/drive_c/windows/Fonts/"
         wineserver -w 9>&-
-        touch "$prefix/.t815-ready"
+        touch "$prefix/.t815-ready-2"
     fi
     # (9>&-: what outlives this block must not hold the lock.)
     wineserver -p600 </dev/null >/dev/null 2>&1 9>&- || true

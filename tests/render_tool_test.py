@@ -9,6 +9,7 @@ GROUP is one of:
   errors   command-line, plug-in and MIDI failures (no plug-in needed)
   probe    renders through the probe plug-in: timing, settings, PCM, output errors
   amsynth  renders through a real third-party instrument
+  panel    saves a picture of the T-815 plug-in's editor (--plugin-under-test)
 """
 import argparse
 import os
@@ -33,6 +34,7 @@ class Tool:
     def __init__(self, runner, exe, workdir):
         self.command = runner + [exe]
         self.workdir = workdir
+        self.windows = exe.endswith(".exe")
 
     def run(self, args, mode=None):
         # A UTF-8 locale lets Wine pass non-ASCII arguments on unchanged.
@@ -170,6 +172,31 @@ def group_probe(tool, work, probe):
     tool.expect(["--plugin", probe, "--info"], 3, "not a VST 2.4 plug-in", mode="badmagic")
     tool.expect(["--plugin", probe, "--info"], 3, "returned no plug-in", mode="null")
 
+    picture = os.path.join(work, "probe.png")
+    if tool.windows:
+        tool.expect(["--plugin", probe, "--panel", picture], 3, "the plug-in has no editor")
+    else:
+        tool.expect(["--plugin", probe, "--panel", picture], 2, "not available in this build")
+    check(not os.path.exists(picture), "no picture without an editor")
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        data = f.read(33)
+    if data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
+        return None
+    width, height, depth, colour = struct.unpack(">IIBB", data[16:26])
+    return width, height, depth, colour
+
+
+def group_panel(tool, work, plugin):
+    picture = os.path.join(work, "panel.png")
+    tool.expect(["--plugin", plugin, "--panel", picture], 0, "920 x 430", stream="out")
+    check(png_size(picture) == (920, 430, 8, 2), "an 8-bit RGB PNG of 920 x 430: %r" % (png_size(picture),))
+    check(not os.path.exists(picture + ".partial"), "no partial file left")
+    bad = os.path.join(work, "no-such-dir", "panel.png")
+    tool.expect(["--plugin", plugin, "--panel", bad], 5, "cannot write '%s'" % bad)
+
 
 def group_amsynth(tool, work, plugin):
     # A C major chord held for 0.75 s in a 1 s piece, then a 0.5 s tail.
@@ -209,7 +236,8 @@ def main():
     parser.add_argument("--runner", default="")
     parser.add_argument("--probe")
     parser.add_argument("--amsynth")
-    parser.add_argument("group", choices=["errors", "probe", "amsynth"])
+    parser.add_argument("--plugin-under-test")
+    parser.add_argument("group", choices=["errors", "probe", "amsynth", "panel"])
     options = parser.parse_args()
     runner = [part for part in options.runner.split("|") if part]
 
@@ -227,6 +255,8 @@ def main():
             group_errors(tool, work, system_library)
         elif options.group == "probe":
             group_probe(tool, work, options.probe)
+        elif options.group == "panel":
+            group_panel(tool, work, options.plugin_under_test)
         else:
             if not options.amsynth or not os.path.exists(options.amsynth):
                 print("amsynth plug-in not installed; skipped")

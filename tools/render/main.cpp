@@ -5,6 +5,7 @@
 #include "host_callback.h"
 #include "midi_file.h"
 #include "offline_render.h"
+#include "panel_capture.h"
 #include "platform_io.h"
 #include "plugin_info.h"
 #include "plugin_library.h"
@@ -69,6 +70,18 @@ void printSummary(const std::string& path, const RenderResult& result,
                      static_cast<long long>(result.nonFiniteSamples));
 }
 
+int savePanel(AEffect* effect, const RenderOptions& options) {
+    RgbImage image;
+    std::string error;
+    const ExitCode captured = capturePanel(effect, image, error);
+    if (captured != kExitSuccess) return fail(captured, error);
+    if (!writePng(options.panelPath, image, error)) return fail(kExitOutput, error);
+    if (!options.quiet)
+        std::printf("wrote %s: the editor, %d x %d pixels\n", options.panelPath.c_str(),
+                    image.width, image.height);
+    return kExitSuccess;
+}
+
 int run(const std::vector<std::string>& arguments) {
     RenderOptions options;
     std::string error;
@@ -84,7 +97,7 @@ int run(const std::vector<std::string>& arguments) {
     }
 
     MidiSequence sequence;
-    if (!options.info) {
+    if (!options.info && options.panelPath.empty()) {
         if (options.midiPath.empty())
             sequence = demoPiece();
         else if (!readMidiFile(options.midiPath, sequence, error))
@@ -120,6 +133,8 @@ int run(const std::vector<std::string>& arguments) {
         printPluginInfo(effect, library.entryName, stdout);
     } else if (!applySettings(effect, options, error)) {
         code = fail(kExitUsage, error);
+    } else if (!options.panelPath.empty()) {
+        code = savePanel(effect, options);
     } else {
         const std::string outputPath = defaultOutputPath(options);
         RenderResult result;

@@ -56,8 +56,8 @@ bool parseParameter(const std::string& text, ParameterSetting& setting, std::str
 
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
-    static const char* const kValued[] = {"--plugin", "--midi", "--out",     "--rate",
-                                          "--block",  "--tail", "--program", "--param"};
+    static const char* const kValued[] = {"--plugin", "--midi",    "--out",   "--rate", "--block",
+                                          "--tail",   "--program", "--param", "--panel"};
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string name = arguments[i];
         std::string value;
@@ -94,6 +94,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.pluginPath = value;
         } else if (name == "--midi") {
             options.midiPath = value;
+        } else if (name == "--panel") {
+            options.panelPath = value;
         } else if (name == "--out") {
             options.outputPath = value;
         } else if (name == "--rate") {
@@ -182,6 +184,8 @@ std::string renderHelpText() {
            "  --program N        select program index N before rendering\n"
            "  --param INDEX=V    set parameter INDEX to V (0 to 1) before rendering; repeatable\n"
            "  --pcm16            write 16-bit PCM instead of 32-bit float\n"
+           "  --panel FILE.png   open the plug-in's editor as a host does and save a picture\n"
+           "                     of it as PNG instead of rendering audio (Windows builds)\n"
            "  --info             print the plug-in's identity, programs and parameters, then exit\n"
            "  --quiet, -q        print nothing but errors\n"
            "  --help, -h         print this help\n"
@@ -193,5 +197,7 @@ std::string renderHelpText() {
            "  2  bad command line, or a program or parameter the plug-in does not have\n"
            "  3  the library cannot be loaded or is not a VST 2.4 plug-in\n"
            "  4  the MIDI file cannot be read, is malformed, or is too long\n"
-           "  5  the output file cannot be written\n";
+           "  5  the output file cannot be written\n"
+           "  (--panel: 3 also when the plug-in has no editor or it does not open;\n"
+           "   2 where this build cannot open editors)\n";
 }

@@ -1,0 +1,180 @@
+// The panel's window on Windows: a child of the host's window, registered
+// once per process, attached to its instance through the window's user-data
+// slot, repainted by a 35 ms timer and on every change, and driven by the
+// left and right mouse buttons. The window holds nothing of its own between
+// messages: the instance's panel fields are the state.
+//
+// Input goes to the platform-free controls as PanelEvents; they take the
+// mouse capture for a press that lasts (a drag, a held key, the reset
+// button) and give it back at its release. A capture taken away by another
+// window ends the press as a release would, so no note is left sounding.
+#include "buffered_paint.h"
+#include "editor_link.h"
+#include "module_handle.h"
+#include "panel_controls.h"
+#include "panel_state.h"
+#include "plugin_facts.h"
+#include "plugin_instance.h"
+
+#include <windows.h>
+
+namespace t815 {
+
+namespace {
+
+constexpr wchar_t kPanelClassName[] = L"VeltranoT815HardwareGUI3";
+constexpr wchar_t kPanelTitle[] = L"Veltrano T-815";
+constexpr UINT_PTR kRepaintTimerId = 1;
+constexpr UINT kRepaintPeriodMs = 35;
+
+// Read and written only by openEditor, on the host's editor thread.
+bool panelClassRegistered = false;
+
+PluginInstance* attachedInstance(HWND window) {
+    // The Ptr calls: on win64 the 32-bit GWL_USERDATA slot would cut the
+    // pointer in half.
+    return reinterpret_cast<PluginInstance*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+int signedLow(LPARAM lParam) {
+    return static_cast<short>(LOWORD(static_cast<DWORD_PTR>(lParam)));
+}
+int signedHigh(LPARAM lParam) {
+    return static_cast<short>(HIWORD(static_cast<DWORD_PTR>(lParam)));
+}
+
+// What the controls ask of the window, for the window's own thread.
+class Win32PanelWindow final : public PanelWindow {
+  public:
+    explicit Win32PanelWindow(HWND window) : window(window) {}
+    void captureMouse() override { SetCapture(window); }
+    void releaseMouse() override {
+        if (GetCapture() == window) ReleaseCapture();
+    }
+    void repaint() override { InvalidateRect(window, nullptr, FALSE); }
+
+  private:
+    HWND window;
+};
+
+// The input a message carries, for the messages the controls handle.
+bool panelEventOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam, PanelEvent& event) {
+    const int x = signedLow(lParam), y = signedHigh(lParam);
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        event = {PanelInput::leftButtonDown, x, y, true};
+        return true;
+    case WM_MOUSEMOVE:
+        event = {PanelInput::pointerMove, x, y, (wParam & MK_LBUTTON) != 0};
+        return true;
+    case WM_LBUTTONUP:
+        event = {PanelInput::leftButtonUp, x, y, false};
+        return true;
+    case WM_RBUTTONDOWN:
+        event = {PanelInput::rightButtonDown, x, y, false};
+        return true;
+    case WM_TIMER:
+        event = {PanelInput::repaintTimer, 0, 0, false};
+        return true;
+    case WM_CAPTURECHANGED:
+        // lParam is the window that takes the capture: our own is no loss.
+        event = {PanelInput::captureLost, 0, 0, false};
+        return reinterpret_cast<HWND>(lParam) != window;
+    default:
+        return false;
+    }
+}
+
+// Ends a press still in progress (its key gets its note-off), stops the
+// timer and detaches the window from the instance.
+void forgetWindow(PluginInstance& instance, HWND window) {
+    Win32PanelWindow panel(window);
+    endPanelInteraction(instance, panel);
+    panel.releaseMouse();
+    KillTimer(window, kRepaintTimerId);
+    instance.editorWindow = nullptr;
+}
+
+LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    PluginInstance* instance = attachedInstance(window);
+    switch (message) {
+    case WM_CREATE: {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        if (instance && dc) paintPanelBuffered(dc, readPanelState(*instance));
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_TIMER:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_CAPTURECHANGED: {
+        // Answered 0 also while no instance is attached.
+        PanelEvent event{};
+        if (instance && panelEventOf(window, message, wParam, lParam, event)) {
+            Win32PanelWindow panel(window);
+            handlePanelEvent(*instance, panel, event);
+        }
+        return 0;
+    }
+    case WM_DESTROY:
+        // A host may destroy its own window, and the panel with it, before
+        // it closes the editor: the instance forgets the window at once (no
+        // repaint request reaches a dead handle) and a press in progress
+        // ends. closeEditor has done this already when it destroys the panel.
+        if (instance && instance->editorWindow.load() == window) forgetWindow(*instance, window);
+        return DefWindowProcW(window, message, wParam, lParam);
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+void registerPanelClass() {
+    if (panelClassRegistered) return;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(WNDCLASSEXW); // 48 on win32, 80 on win64
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = panelWindowProc;
+    windowClass.hInstance = moduleHandle;
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    windowClass.lpszClassName = kPanelClassName;
+    RegisterClassExW(&windowClass);
+    // A failed registration shows as a failed window creation.
+    panelClassRegistered = true;
+}
+
+} // namespace
+
+bool openEditor(PluginInstance& instance, void* parentWindow) {
+    // Some hosts open twice without a close: no orphan window or timer.
+    closeEditor(instance);
+    registerPanelClass();
+    HWND window = CreateWindowExW(0, kPanelClassName, kPanelTitle, WS_CHILD | WS_VISIBLE, 0, 0,
+                                  kEditorWidth, kEditorHeight, static_cast<HWND>(parentWindow),
+                                  nullptr, moduleHandle, &instance);
+    if (!window) return false;
+    instance.editorWindow = window;
+    SetTimer(window, kRepaintTimerId, kRepaintPeriodMs, nullptr);
+    return true;
+}
+
+void closeEditor(PluginInstance& instance) {
+    HWND window = instance.editorWindow.load();
+    if (!window) return;
+    forgetWindow(instance, window);
+    DestroyWindow(window);
+}
+
+void requestRepaint(PluginInstance& instance) {
+    if (HWND window = instance.editorWindow.load()) InvalidateRect(window, nullptr, FALSE);
+}
+
+} // namespace t815

@@ -1,0 +1,132 @@
+// The editor picture on Windows (USER32 and GDI); other systems have no
+// window system this tool knows.
+#include "panel_capture.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#ifdef _WIN32
+
+namespace {
+
+// Most pixels a side the tool accepts from effEditGetRect.
+constexpr int kMaxEditorSide = 8192;
+// Long enough for several repaints of an editor that repaints on a timer.
+constexpr DWORD kPumpMilliseconds = 200;
+
+void pumpMessages(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+}
+
+HWND makeParentWindow(int width, int height) {
+    static const ATOM parentClass = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        windowClass.lpszClassName = L"t815-render panel host";
+        return RegisterClassExW(&windowClass);
+    }();
+    if (!parentClass) return nullptr;
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    HWND window = CreateWindowExW(0, L"t815-render panel host", L"t815-render",
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    // An editor inside a hidden window is never painted.
+    if (window) ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+// The window's client pixels, 32 bits each, turned into RGB.
+bool readPixels(HWND window, int width, int height, RgbImage& image) {
+    HDC dc = GetDC(window);
+    if (!dc) return false;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != 0;
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * height * 4);
+    const bool read = copied && GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bgrx.data(),
+                                          &info, DIB_RGB_COLORS) == height;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+    if (!read) return false;
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) {
+        image.rgb[3 * i] = bgrx[4 * i + 2];
+        image.rgb[3 * i + 1] = bgrx[4 * i + 1];
+        image.rgb[3 * i + 2] = bgrx[4 * i];
+    }
+    return true;
+}
+
+} // namespace
+
+ExitCode capturePanel(AEffect* effect, RgbImage& image, std::string& error) {
+    if (!(effect->flags & effFlagsHasEditor)) {
+        error = "the plug-in has no editor";
+        return kExitPlugin;
+    }
+    ERect* rect = nullptr;
+    effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f);
+    const int width = rect ? rect->right - rect->left : 0;
+    const int height = rect ? rect->bottom - rect->top : 0;
+    if (width <= 0 || height <= 0 || width > kMaxEditorSide || height > kMaxEditorSide) {
+        error = "the plug-in's editor gave no usable size (effEditGetRect)";
+        return kExitPlugin;
+    }
+    HWND parent = makeParentWindow(width, height);
+    if (!parent) {
+        error = "cannot create a window to open the editor in";
+        return kExitInternal;
+    }
+    ExitCode code = kExitSuccess;
+    if (effect->dispatcher(effect, effEditOpen, 0, 0, parent, 0.0f) == 0) {
+        error = "the plug-in's editor did not open (effEditOpen answered 0)";
+        code = kExitPlugin;
+    } else {
+        pumpMessages(kPumpMilliseconds);
+        // The editor's own window, if it made one, else what it drew into ours.
+        HWND child = GetWindow(parent, GW_CHILD);
+        if (!readPixels(child ? child : parent, width, height, image)) {
+            error = "cannot read the editor's pixels back";
+            code = kExitInternal;
+        }
+        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+        pumpMessages(10);
+    }
+    DestroyWindow(parent);
+    return code;
+}
+
+#else
+
+ExitCode capturePanel(AEffect*, RgbImage&, std::string& error) {
+    error = "--panel is not available in this build: it opens editors on Windows only";
+    return kExitUsage;
+}
+
+#endif
