@@ -27,9 +27,6 @@ namespace t815 {
 namespace {
 
 constexpr float kSwitchThreshold = 0.5f;
-constexpr float kCutoffSpan = 0.94f; // cutoffParam = value x 0.94 + 0.05
-constexpr float kCutoffBase = 0.05f;
-constexpr float kResonanceSpan = 0.95f; // resonance = value x 0.95
 
 const char* const kParameterNames[kPluginParameterCount] = {"Unison", "Filter", "Cutoff",
                                                             "Resonance", "Volume"};

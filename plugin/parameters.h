@@ -10,6 +10,13 @@ namespace t815 {
 
 struct PluginInstance;
 
+// How Cutoff and Resonance are kept (single-precision constants, applied in
+// double precision): cutoffParam = value x 0.94 + 0.05, resonance = value x
+// 0.95. The panel's knobs show the inverse.
+constexpr float kCutoffSpan = 0.94f;
+constexpr float kCutoffBase = 0.05f;
+constexpr float kResonanceSpan = 0.95f;
+
 // The host's value for parameter index, as setParameter stores it (clamped
 // to 0..1, NaN ignored), without the repaint request; the panel's knobs and
 // switches store theirs through it too.
