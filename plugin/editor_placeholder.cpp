@@ -39,4 +39,10 @@ void requestRepaint(PluginInstance& instance) {
 #endif
 }
 
+void idleEditor(PluginInstance&) {}
+
+bool snapshotPanel(PluginInstance&, void*, long) {
+    return false;
+}
+
 } // namespace t815

@@ -5,6 +5,7 @@
 #include "host_callback.h"
 #include "midi_file.h"
 #include "offline_render.h"
+#include "panel_picture.h"
 #include "platform_io.h"
 #include "plugin_info.h"
 #include "plugin_library.h"
@@ -79,7 +80,7 @@ int run(const std::vector<std::string>& arguments) {
     }
 
     MidiSequence sequence;
-    if (!options.info) {
+    if (!options.info && options.panelPath.empty()) {
         if (options.midiPath.empty())
             sequence = demoPiece();
         else if (!readMidiFile(options.midiPath, sequence, error))
@@ -115,6 +116,12 @@ int run(const std::vector<std::string>& arguments) {
         printPluginInfo(effect, library.entryName, stdout);
     } else if (!applySettings(effect, options, error)) {
         code = fail(kExitUsage, error);
+    } else if (!options.panelPath.empty()) {
+        const ExitCode saved = savePanelSnapshot(effect, options.panelPath, error);
+        if (saved != kExitSuccess)
+            code = fail(saved, error);
+        else if (!options.quiet)
+            std::printf("wrote %s\n", options.panelPath.c_str());
     } else {
         const std::string outputPath = defaultOutputPath(options);
         RenderResult result;

@@ -56,8 +56,8 @@ bool parseParameter(const std::string& text, ParameterSetting& setting, std::str
 
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
-    static const char* const kValued[] = {"--plugin", "--midi", "--out",     "--rate",
-                                          "--block",  "--tail", "--program", "--param"};
+    static const char* const kValued[] = {"--plugin", "--midi",    "--out",   "--rate", "--block",
+                                          "--tail",   "--program", "--param", "--panel"};
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string name = arguments[i];
         std::string value;
@@ -96,6 +96,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.midiPath = value;
         } else if (name == "--out") {
             options.outputPath = value;
+        } else if (name == "--panel") {
+            options.panelPath = value;
         } else if (name == "--rate") {
             if (!parseInteger(value, kMinSampleRate, kMaxSampleRate, integer)) {
                 error = "--rate must be a whole number of Hz from " +
@@ -181,6 +183,8 @@ std::string renderHelpText() {
            "  --param INDEX=V    set parameter INDEX to V (0 to 1) before rendering; repeatable\n"
            "  --pcm16            write 16-bit PCM instead of 32-bit float\n"
            "  --info             print the plug-in's identity, programs and parameters, then exit\n"
+           "  --panel FILE       save the plug-in's editor panel as a PNG picture (after\n"
+           "                     --program and --param), render nothing\n"
            "  --quiet, -q        print nothing but errors\n"
            "  --help, -h         print this help\n"
            "\n"

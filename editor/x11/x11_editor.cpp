@@ -1,0 +1,311 @@
+// The panel inside a Linux host: an X11 child window of the host's window,
+// on an X connection of its own, driven entirely by the host's effEditIdle
+// calls. Each idle drains the window's events (the left button operates the
+// panel's controls under a pointer grab that stands in for mouse capture,
+// the right button resets the wheel anywhere, the middle button and the
+// scroll wheel do nothing), runs the 35 ms repaint timer's work when its
+// time has come, and paints when anything asked for it: the whole panel on
+// a Cairo image, copied to the window in one step.
+//
+// Threads: hosts call open, idle and close from threads of their choosing,
+// and XInitThreads is not ours to call, so every call on an X connection is
+// made under editorCalls, a lock that only these three editor calls take
+// (never the audio thread). requestRepaint may come from any thread, the
+// audio thread included: it only sets the instance's panelRepaintDue flag.
+// X errors on our connection (a host window that went away, say) are
+// caught while the lock is held, so that they never reach the host's
+// handler or Xlib's default one, which would end the host's process.
+#include "editor_link.h"
+
+#include "cairo_surface.h"
+#include "panel_controls_stand_in.h"
+#include "panel_image.h"
+#include "plugin_facts.h"
+#include "plugin_instance.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <cairo-xlib.h>
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <new>
+
+namespace t815 {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr Clock::duration kRepaintPeriod = std::chrono::milliseconds(35);
+
+constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            ExposureMask | StructureNotifyMask | LeaveWindowMask;
+constexpr unsigned kGrabMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+
+// What an open panel holds; instance.editorWindow points at it.
+struct X11Editor {
+    Display* display;
+    Window window;
+    cairo_surface_t* windowSurface; // Cairo's view of the window, for the one-step copy
+    bool pressed;                   // the left button is down on the panel, pointer grabbed
+    bool windowGone;                // destroyed from outside (the host's window went first)
+    Clock::time_point lastRepaintTick;
+};
+
+std::mutex editorCalls;
+
+// The X error trap: errors on the display being worked on are noted, errors
+// on any other connection (the host's) go to the handler that was there.
+Display* trappedDisplay = nullptr;
+bool trappedError = false;
+XErrorHandler hostErrorHandler = nullptr;
+
+int noteError(Display* display, XErrorEvent* event) {
+    if (display == trappedDisplay) {
+        trappedError = true;
+        return 0;
+    }
+    return hostErrorHandler ? hostErrorHandler(display, event) : 0;
+}
+
+// Catches the display's errors for its lifetime; every request made in it
+// has been answered by the time it ends. Taken only under editorCalls.
+class ErrorTrap {
+  public:
+    explicit ErrorTrap(Display* display) : display(display) {
+        trappedDisplay = display;
+        trappedError = false;
+        hostErrorHandler = XSetErrorHandler(noteError);
+    }
+    ~ErrorTrap() {
+        XSync(display, False);
+        XSetErrorHandler(hostErrorHandler);
+        trappedDisplay = nullptr;
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+    // Whether any request so far failed.
+    bool failed() {
+        XSync(display, False);
+        return trappedError;
+    }
+
+  private:
+    Display* display;
+};
+
+X11Editor* editorOf(const PluginInstance& instance) {
+    return static_cast<X11Editor*>(instance.editorWindow.load(std::memory_order_acquire));
+}
+
+void paint(PluginInstance& instance, X11Editor& editor) {
+    if (editor.windowGone) return;
+    cairo_surface_t* image = paintPanelImage(instance);
+    if (!image) return;
+    cairo_t* context = cairo_create(editor.windowSurface);
+    cairo_set_operator(context, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(context, image, 0, 0);
+    cairo_paint(context);
+    cairo_destroy(context);
+    cairo_surface_flush(editor.windowSurface);
+    cairo_surface_destroy(image);
+}
+
+void grabPointer(X11Editor& editor, Time time) {
+    XGrabPointer(editor.display, editor.window, False, kGrabMask, GrabModeAsync, GrabModeAsync,
+                 None, None, time);
+    editor.pressed = true;
+}
+
+void releasePointer(X11Editor& editor, Time time) {
+    editor.pressed = false;
+    XUngrabPointer(editor.display, time);
+}
+
+// The grab ended without a release reaching us (the window was hidden or
+// destroyed, or the release went elsewhere): the press ends as if released.
+void endBrokenPress(PluginInstance& instance, X11Editor& editor) {
+    if (!editor.pressed) return;
+    releasePointer(editor, CurrentTime);
+    endPanelInteraction(instance);
+}
+
+// Successive pointer motions are one move to the last position; a motion
+// after anything else is not folded past it.
+XMotionEvent latestMotion(Display* display, XMotionEvent motion) {
+    XEvent next;
+    while (XPending(display) > 0) {
+        XPeekEvent(display, &next);
+        if (next.type != MotionNotify || next.xmotion.window != motion.window) break;
+        XNextEvent(display, &next);
+        motion = next.xmotion;
+    }
+    return motion;
+}
+
+// Answers whether the panel must be repainted.
+bool handleEvent(PluginInstance& instance, X11Editor& editor, XEvent& event) {
+    if (event.xany.window != editor.window) return false;
+    switch (event.type) {
+    case ButtonPress:
+        if (event.xbutton.button == Button1 && !editor.pressed) {
+            grabPointer(editor, event.xbutton.time);
+            panelLeftButtonDown(instance, event.xbutton.x, event.xbutton.y);
+        } else if (event.xbutton.button == Button3) {
+            panelRightButtonDown(instance);
+        }
+        return false;
+    case MotionNotify:
+        if (editor.pressed) {
+            const XMotionEvent motion = latestMotion(editor.display, event.xmotion);
+            panelLeftButtonDrag(instance, motion.x, motion.y);
+        }
+        return false;
+    case ButtonRelease:
+        if (event.xbutton.button == Button1 && editor.pressed) {
+            releasePointer(editor, event.xbutton.time);
+            panelLeftButtonUp(instance);
+        }
+        return false;
+    case LeaveNotify:
+        if (event.xcrossing.mode == NotifyUngrab) endBrokenPress(instance, editor);
+        return false;
+    case UnmapNotify:
+        endBrokenPress(instance, editor);
+        return false;
+    case DestroyNotify:
+        endBrokenPress(instance, editor);
+        editor.windowGone = true;
+        return false;
+    case Expose:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool drainEvents(PluginInstance& instance, X11Editor& editor) {
+    bool repaint = false;
+    while (XPending(editor.display) > 0) {
+        XEvent event;
+        XNextEvent(editor.display, &event);
+        repaint |= handleEvent(instance, editor, event);
+    }
+    return repaint;
+}
+
+// A release can escape the grab (a server that dropped it silently); the
+// pointer's own state says whether the left button is still down. A release
+// the server sent before answering is read first.
+bool checkButtonStillDown(PluginInstance& instance, X11Editor& editor) {
+    if (!editor.pressed || editor.windowGone) return false;
+    Window root, child;
+    int rootX, rootY, x, y;
+    unsigned mask = 0;
+    XQueryPointer(editor.display, editor.window, &root, &child, &rootX, &rootY, &x, &y, &mask);
+    if (mask & Button1Mask) return false;
+    const bool repaint = drainEvents(instance, editor);
+    endBrokenPress(instance, editor);
+    return repaint;
+}
+
+void destroyEditor(X11Editor* editor) {
+    {
+        ErrorTrap trap(editor->display);
+        if (editor->pressed) XUngrabPointer(editor->display, CurrentTime);
+        cairo_surface_finish(editor->windowSurface);
+        cairo_surface_destroy(editor->windowSurface);
+        if (!editor->windowGone) XDestroyWindow(editor->display, editor->window);
+    }
+    XCloseDisplay(editor->display);
+    delete editor;
+}
+
+void closeLocked(PluginInstance& instance) {
+    X11Editor* editor = static_cast<X11Editor*>(instance.editorWindow.exchange(nullptr));
+    if (!editor) return;
+    endPanelInteraction(instance); // no note is left sounding, no button left down
+    destroyEditor(editor);
+}
+
+// The child window and Cairo's view of it; false (with nothing left behind
+// but the display) when the parent is no window of this server.
+bool createWindow(X11Editor& editor, Window parent) {
+    ErrorTrap trap(editor.display);
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = kEventMask;
+    attributes.background_pixmap = None; // nothing erased before a paint: no flicker
+    editor.window = XCreateWindow(editor.display, parent, 0, 0, kEditorWidth, kEditorHeight, 0,
+                                  CopyFromParent, InputOutput, CopyFromParent,
+                                  CWEventMask | CWBackPixmap, &attributes);
+    XWindowAttributes created{};
+    if (trap.failed() || !XGetWindowAttributes(editor.display, editor.window, &created) ||
+        trap.failed()) {
+        if (editor.window) XDestroyWindow(editor.display, editor.window);
+        return false;
+    }
+    XStoreName(editor.display, editor.window, kPluginEffectName);
+    XMapWindow(editor.display, editor.window);
+    editor.windowSurface = cairo_xlib_surface_create(editor.display, editor.window,
+                                                     created.visual, kEditorWidth, kEditorHeight);
+    if (cairo_surface_status(editor.windowSurface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(editor.windowSurface);
+        XDestroyWindow(editor.display, editor.window);
+        return false;
+    }
+    return !trap.failed();
+}
+
+} // namespace
+
+bool openEditor(PluginInstance& instance, void* parentWindow) {
+    std::lock_guard<std::mutex> lock(editorCalls);
+    closeLocked(instance);
+    // Our own connection, whatever Display* the host passed along.
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    X11Editor* editor = new (std::nothrow) X11Editor{display, 0, nullptr, false, false, {}};
+    if (!editor || !createWindow(*editor, static_cast<Window>(
+                                              reinterpret_cast<std::uintptr_t>(parentWindow)))) {
+        delete editor;
+        XCloseDisplay(display);
+        return false;
+    }
+    editor->lastRepaintTick = Clock::now();
+    instance.panelRepaintDue.store(true, std::memory_order_relaxed); // the first idle paints
+    instance.editorWindow.store(editor, std::memory_order_release);
+    return true;
+}
+
+void closeEditor(PluginInstance& instance) {
+    std::lock_guard<std::mutex> lock(editorCalls);
+    closeLocked(instance);
+}
+
+void idleEditor(PluginInstance& instance) {
+    std::lock_guard<std::mutex> lock(editorCalls);
+    X11Editor* editor = editorOf(instance);
+    if (!editor) return;
+    ErrorTrap trap(editor->display);
+    bool repaint = drainEvents(instance, *editor);
+    repaint |= checkButtonStillDown(instance, *editor);
+    const Clock::time_point now = Clock::now();
+    if (now - editor->lastRepaintTick >= kRepaintPeriod) {
+        editor->lastRepaintTick = now;
+        repaint = true;
+    }
+    if (instance.panelRepaintDue.exchange(false, std::memory_order_acq_rel)) repaint = true;
+    if (repaint) paint(instance, *editor);
+}
+
+void requestRepaint(PluginInstance& instance) {
+    if (instance.editorWindow.load(std::memory_order_acquire))
+        instance.panelRepaintDue.store(true, std::memory_order_release);
+}
+
+bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
+    return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
+}
+
+} // namespace t815

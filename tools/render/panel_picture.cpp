@@ -1,0 +1,42 @@
+// The panel picture: the editor's rectangle from effEditGetRect, a buffer
+// of that many RGBA pixels, the plug-in's snapshot call, then the PNG.
+#include "panel_picture.h"
+
+#include "panel_snapshot.h"
+#include "png_writer.h"
+
+#include <vector>
+
+namespace {
+
+// Larger editors than this are taken for a broken rectangle.
+constexpr int kMaxEditorSide = 8192;
+
+} // namespace
+
+ExitCode savePanelSnapshot(AEffect* effect, const std::string& path, std::string& error) {
+    if (!(effect->flags & effFlagsHasEditor)) {
+        error = "the plug-in has no editor";
+        return kExitPlugin;
+    }
+    ERect* rect = nullptr;
+    if (effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.0f) == 0 || rect == nullptr) {
+        error = "the plug-in gives no editor size";
+        return kExitPlugin;
+    }
+    const int width = rect->right - rect->left, height = rect->bottom - rect->top;
+    if (width <= 0 || height <= 0 || width > kMaxEditorSide || height > kMaxEditorSide) {
+        error = "the plug-in's editor size " + std::to_string(width) + " x " +
+                std::to_string(height) + " is unusable";
+        return kExitPlugin;
+    }
+    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4, 0);
+    const VstIntPtr stride = VstIntPtr(width) * 4;
+    if (effect->dispatcher(effect, effVendorSpecific, t815::kPanelSnapshotIndex, stride,
+                           pixels.data(), 0.0f) != 1) {
+        error = "the plug-in cannot paint its panel off screen";
+        return kExitPlugin;
+    }
+    if (!writePng(path, pixels.data(), width, height, error)) return kExitOutput;
+    return kExitSuccess;
+}
