@@ -10,8 +10,3 @@ void panelRightButtonDown(PluginInstance& instance);
 void endPanelInteraction(PluginInstance& instance);
 } // namespace t815
 
-#include "draw_surface.h"
-#include "panel_state.h"
-namespace t815 {
-void paintPanel(DrawSurface& surface, const PanelState& state);
-}

@@ -3,7 +3,7 @@
 #include "panel_image.h"
 
 #include "cairo_surface.h"
-#include "panel_controls_stand_in.h"
+#include "panel_painter.h"
 #include "panel_state.h"
 #include "plugin_facts.h"
 
