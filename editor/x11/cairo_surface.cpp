@@ -41,7 +41,8 @@ void addEllipse(cairo_t* context, PanelRect bounds, double inset) {
     const double ry = (bounds.bottom - bounds.top) / 2.0 - inset;
     if (rx <= 0 || ry <= 0) return;
     cairo_save(context);
-    cairo_translate(context, (bounds.left + bounds.right) / 2.0, (bounds.top + bounds.bottom) / 2.0);
+    cairo_translate(context, (bounds.left + bounds.right) / 2.0,
+                    (bounds.top + bounds.bottom) / 2.0);
     cairo_scale(context, rx, ry);
     cairo_arc(context, 0, 0, 1, 0, 2 * 3.14159265358979323846);
     cairo_restore(context);
@@ -97,8 +98,7 @@ double averageWidthPerEm(cairo_scaled_font_t* font) {
 // width the asked width (0: the face's own). Answers the cell's ascent.
 double selectFont(cairo_t* context, const FontSpec& spec) {
     cairo_select_font_face(context, familyFor(spec.face), CAIRO_FONT_SLANT_NORMAL,
-                           spec.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD
-                                              : CAIRO_FONT_WEIGHT_NORMAL);
+                           spec.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
@@ -257,7 +257,8 @@ void CairoSurface::textIn(PanelRect rect, const char16_t* text, const FontSpec& 
             if (end == std::string::npos) end = all.size();
             const std::string one = all.substr(start, end - start);
             if (!one.empty())
-                showText(context, alignedX(rect, textWidth(context, one), align), top + ascent, one);
+                showText(context, alignedX(rect, textWidth(context, one), align), top + ascent,
+                         one);
             start = end + 1;
         }
     }

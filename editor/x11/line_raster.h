@@ -26,10 +26,10 @@ template <typename Plot> void forEachLinePixel(PanelPoint from, PanelPoint to, P
     const int dx = to.x - from.x, dy = to.y - from.y;
     const int absDx = std::abs(dx), absDy = std::abs(dy);
     const unsigned octantBit = 1u << (lineOctant(dx, dy) - 1);
-    const int bias = (octantBit & 0xb4u) ? 1 : 0;      // octants 3, 5, 6, 8
-    const bool xMajor = (octantBit & 0x99u) != 0;      // octants 1, 4, 5, 8
-    const int xStep = (octantBit & 0xc3u) ? 1 : -1;    // octants 1, 2, 7, 8
-    const int yStep = (octantBit & 0x0fu) ? 1 : -1;    // octants 1..4
+    const int bias = (octantBit & 0xb4u) ? 1 : 0;   // octants 3, 5, 6, 8
+    const bool xMajor = (octantBit & 0x99u) != 0;   // octants 1, 4, 5, 8
+    const int xStep = (octantBit & 0xc3u) ? 1 : -1; // octants 1, 2, 7, 8
+    const int yStep = (octantBit & 0x0fu) ? 1 : -1; // octants 1..4
     const int major = xMajor ? absDx : absDy, minor = xMajor ? absDy : absDx;
     int x = from.x, y = from.y;
     int error = 2 * minor - major;

@@ -25,4 +25,3 @@ void endPanelInteraction(PluginInstance& instance) {
     instance.mouseHeldKey = -1;
 }
 } // namespace t815
-

@@ -9,4 +9,3 @@ void panelLeftButtonUp(PluginInstance& instance);
 void panelRightButtonDown(PluginInstance& instance);
 void endPanelInteraction(PluginInstance& instance);
 } // namespace t815
-

@@ -39,9 +39,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr Clock::duration kRepaintPeriod = std::chrono::milliseconds(35);
 
-constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                            ExposureMask | StructureNotifyMask | LeaveWindowMask;
-constexpr unsigned kGrabMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionMask | ExposureMask |
+                            StructureNotifyMask | LeaveWindowMask;
+constexpr unsigned kGrabMask =
+    ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask;
 
 // What an open panel holds; instance.editorWindow points at it.
 struct X11Editor {
@@ -195,11 +196,18 @@ bool drainEvents(PluginInstance& instance, X11Editor& editor) {
     return repaint;
 }
 
-// A release can escape the grab (a server that dropped it silently); the
-// pointer's own state says whether the left button is still down. A release
-// the server sent before answering is read first.
+// A grab ends without telling us when its window stops being viewable (the
+// host hid its own window), and a release can escape it; the window's and
+// the pointer's own state say whether the press still holds. A release the
+// server sent before answering is read first.
 bool checkButtonStillDown(PluginInstance& instance, X11Editor& editor) {
     if (!editor.pressed || editor.windowGone) return false;
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(editor.display, editor.window, &attributes) ||
+        attributes.map_state != IsViewable) {
+        endBrokenPress(instance, editor);
+        return false;
+    }
     Window root, child;
     int rootX, rootY, x, y;
     unsigned mask = 0;
@@ -236,9 +244,9 @@ bool createWindow(X11Editor& editor, Window parent) {
     XSetWindowAttributes attributes{};
     attributes.event_mask = kEventMask;
     attributes.background_pixmap = None; // nothing erased before a paint: no flicker
-    editor.window = XCreateWindow(editor.display, parent, 0, 0, kEditorWidth, kEditorHeight, 0,
-                                  CopyFromParent, InputOutput, CopyFromParent,
-                                  CWEventMask | CWBackPixmap, &attributes);
+    editor.window =
+        XCreateWindow(editor.display, parent, 0, 0, kEditorWidth, kEditorHeight, 0, CopyFromParent,
+                      InputOutput, CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
     XWindowAttributes created{};
     if (trap.failed() || !XGetWindowAttributes(editor.display, editor.window, &created) ||
         trap.failed()) {
@@ -247,8 +255,8 @@ bool createWindow(X11Editor& editor, Window parent) {
     }
     XStoreName(editor.display, editor.window, kPluginEffectName);
     XMapWindow(editor.display, editor.window);
-    editor.windowSurface = cairo_xlib_surface_create(editor.display, editor.window,
-                                                     created.visual, kEditorWidth, kEditorHeight);
+    editor.windowSurface = cairo_xlib_surface_create(editor.display, editor.window, created.visual,
+                                                     kEditorWidth, kEditorHeight);
     if (cairo_surface_status(editor.windowSurface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(editor.windowSurface);
         XDestroyWindow(editor.display, editor.window);
