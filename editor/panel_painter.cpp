@@ -4,9 +4,9 @@
 // where it is drawn.
 #include "panel_painter.h"
 
+#include "panel_knobs.h"
 #include "panel_layout.h"
 #include "panel_primitives.h"
-#include "parameters.h"
 #include "plugin_facts.h"
 #include "program_names.h"
 
@@ -63,10 +63,6 @@ void paintSection(DrawSurface& s, int left, int right) {
     fill(s, left, 58, right, 106, {40, 43, 48});
 }
 
-float knobValue(double value) {
-    return static_cast<float>(value);
-}
-
 void paintKnobSections(DrawSurface& s, const PanelState& state) {
     const FontSpec& f = panel_font::label;
 
@@ -74,21 +70,19 @@ void paintKnobSections(DrawSurface& s, const PanelState& state) {
     fill(s, 80, 106, 136, 115, red);
     centred(s, {80, 44, 136, 58}, u"ЧАСТОТА", f, headerText);
     centred(s, {80, 105, 136, 115}, u"-         +", f, caption);
-    drawKnob(s, kTuningKnobX,
-             knobValue((static_cast<double>(state.pitchOffset) + kTuningCentre) / kTuningSteps));
+    drawKnob(s, kTuningKnobX, knobPosition(state, kDragTuning));
 
     paintSection(s, 146, 332);
     centred(s, {146, 44, 198, 58}, u"ФИЛЬТР", f, headerText);
     centred(s, {198, 44, 264, 58}, u"ЧАСТОТА", f, headerText);
     centred(s, {264, 44, 332, 58}, u"ГЛУБИНА", f, headerText);
     drawLamp(s, state.filterOn, 172, kKnobCentreY);
-    drawKnob(s, kCutoffKnobX,
-             knobValue((static_cast<double>(state.cutoffParam) - kCutoffBase) / kCutoffSpan));
-    drawKnob(s, kResonanceKnobX, knobValue(static_cast<double>(state.resonance) / kResonanceSpan));
+    drawKnob(s, kCutoffKnobX, knobPosition(state, kDragCutoff));
+    drawKnob(s, kResonanceKnobX, knobPosition(state, kDragResonance));
 
     paintSection(s, 340, 412);
     centred(s, {340, 44, 412, 58}, u"ГРОМКОСТЬ", f, headerText);
-    drawKnob(s, kVolumeKnobX, state.volume);
+    drawKnob(s, kVolumeKnobX, knobPosition(state, kDragVolume));
 }
 
 void paintProgramButtons(DrawSurface& s, const PanelState& state) {

@@ -77,7 +77,8 @@ void drawSegment(DrawSurface& surface, int segment, int left, bool lit) {
 } // namespace
 
 void drawKnob(DrawSurface& surface, int centreX, float value) {
-    const float v = value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+    // NaN draws as 0, like anything below the range.
+    const float v = !(value > 0.0f) ? 0.0f : (value > 1.0f ? 1.0f : value);
     const int cy = kKnobCentreY;
     for (int i = 0; i < kKnobTicks; ++i) {
         const double degrees = kKnobTickStep * i + kKnobStartDegrees;

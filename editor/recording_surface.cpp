@@ -39,7 +39,24 @@ bool insidePolygon(const std::vector<PanelPoint>& p, int x, int y) {
     return inside;
 }
 
+bool sameRect(PanelRect a, PanelRect b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+bool samePoints(const std::vector<PanelPoint>& a, const std::vector<PanelPoint>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].x != b[i].x || a[i].y != b[i].y) return false;
+    return true;
+}
+
 } // namespace
+
+bool sameCall(const DrawCall& a, const DrawCall& b) {
+    return a.kind == b.kind && sameRect(a.rect, b.rect) && samePoints(a.points, b.points) &&
+           a.penWidth == b.penWidth && a.pen == b.pen && a.colour == b.colour && a.text == b.text &&
+           a.font == b.font && a.align == b.align && a.lines == b.lines;
+}
 
 void RecordingSurface::fillRect(PanelRect rect, Rgb colour) {
     DrawCall call{};

@@ -46,6 +46,9 @@ struct DrawCall {
     TextLines lines;                // textIn
 };
 
+// Two calls with the same kind and arguments.
+bool sameCall(const DrawCall& a, const DrawCall& b);
+
 class RecordingSurface : public DrawSurface {
   public:
     std::vector<DrawCall> calls;

@@ -1,11 +1,12 @@
 // The panel inside a Linux host: an X11 child window of the host's window,
 // on an X connection of its own, driven entirely by the host's effEditIdle
-// calls. Each idle drains the window's events (the left button operates the
-// panel's controls under a pointer grab that stands in for mouse capture,
-// the right button resets the wheel anywhere, the middle button and the
-// scroll wheel do nothing), runs the 35 ms repaint timer's work when its
-// time has come, and paints when anything asked for it: the whole panel on
-// a Cairo image, copied to the window in one step.
+// calls. Each idle drains the window's events and hands them to the
+// platform-free controls (the left button operates them, with a pointer
+// grab standing in for mouse capture; the right button resets the wheel
+// anywhere; the middle button and the scroll wheel do nothing), runs the
+// 35 ms repaint timer's work when its time has come, and paints when
+// anything asked for it: the whole panel on a Cairo image, copied to the
+// window in one step.
 //
 // Threads: hosts call open, idle and close from threads of their choosing,
 // and XInitThreads is not ours to call, so every call on an X connection is
@@ -17,8 +18,7 @@
 // handler or Xlib's default one, which would end the host's process.
 #include "editor_link.h"
 
-#include "cairo_surface.h"
-#include "panel_controls_stand_in.h"
+#include "panel_controls.h"
 #include "panel_image.h"
 #include "plugin_facts.h"
 #include "plugin_instance.h"
@@ -44,14 +44,27 @@ constexpr long kEventMask = ButtonPressMask | ButtonReleaseMask | PointerMotionM
 constexpr unsigned kGrabMask =
     ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask;
 
-// What an open panel holds; instance.editorWindow points at it.
-struct X11Editor {
-    Display* display;
-    Window window;
-    cairo_surface_t* windowSurface; // Cairo's view of the window, for the one-step copy
-    bool pressed;                   // the left button is down on the panel, pointer grabbed
-    bool windowGone;                // destroyed from outside (the host's window went first)
+// What an open panel holds; instance.editorWindow points at it. The
+// controls reach the window through it.
+struct X11Editor final : PanelWindow {
+    Display* display = nullptr;
+    Window window = 0;
+    cairo_surface_t* windowSurface = nullptr; // Cairo's view of the window, for the copy
+    bool grabbed = false;                     // the controls hold the mouse capture
+    bool windowGone = false;      // destroyed from outside (the host's window went first)
+    bool repaintDue = false;      // the controls asked for a paint
+    Time eventTime = CurrentTime; // of the event being handled, for the grab
     Clock::time_point lastRepaintTick;
+
+    void captureMouse() override {
+        grabbed = XGrabPointer(display, window, False, kGrabMask, GrabModeAsync, GrabModeAsync,
+                               None, None, eventTime) == GrabSuccess;
+    }
+    void releaseMouse() override {
+        if (grabbed) XUngrabPointer(display, eventTime);
+        grabbed = false;
+    }
+    void repaint() override { repaintDue = true; }
 };
 
 std::mutex editorCalls;
@@ -113,23 +126,19 @@ void paint(PluginInstance& instance, X11Editor& editor) {
     cairo_surface_destroy(image);
 }
 
-void grabPointer(X11Editor& editor, Time time) {
-    XGrabPointer(editor.display, editor.window, False, kGrabMask, GrabModeAsync, GrabModeAsync,
-                 None, None, time);
-    editor.pressed = true;
-}
-
-void releasePointer(X11Editor& editor, Time time) {
-    editor.pressed = false;
-    XUngrabPointer(editor.display, time);
+void send(PluginInstance& instance, X11Editor& editor, PanelInput input, int x = 0, int y = 0,
+          bool leftButtonHeld = false) {
+    handlePanelEvent(instance, editor, {input, x, y, leftButtonHeld});
 }
 
 // The grab ended without a release reaching us (the window was hidden or
-// destroyed, or the release went elsewhere): the press ends as if released.
-void endBrokenPress(PluginInstance& instance, X11Editor& editor) {
-    if (!editor.pressed) return;
-    releasePointer(editor, CurrentTime);
-    endPanelInteraction(instance);
+// destroyed, or the release went elsewhere): the press ends as if the
+// capture had been taken away.
+void loseCapture(PluginInstance& instance, X11Editor& editor) {
+    if (!editor.grabbed) return;
+    editor.grabbed = false;
+    XUngrabPointer(editor.display, CurrentTime);
+    send(instance, editor, PanelInput::captureLost);
 }
 
 // Successive pointer motions are one move to the last position; a motion
@@ -145,83 +154,79 @@ XMotionEvent latestMotion(Display* display, XMotionEvent motion) {
     return motion;
 }
 
-// Answers whether the panel must be repainted.
-bool handleEvent(PluginInstance& instance, X11Editor& editor, XEvent& event) {
-    if (event.xany.window != editor.window) return false;
+void handleEvent(PluginInstance& instance, X11Editor& editor, XEvent& event) {
+    if (event.xany.window != editor.window) return;
     switch (event.type) {
     case ButtonPress:
-        if (event.xbutton.button == Button1 && !editor.pressed) {
-            grabPointer(editor, event.xbutton.time);
-            panelLeftButtonDown(instance, event.xbutton.x, event.xbutton.y);
-        } else if (event.xbutton.button == Button3) {
-            panelRightButtonDown(instance);
-        }
-        return false;
-    case MotionNotify:
-        if (editor.pressed) {
-            const XMotionEvent motion = latestMotion(editor.display, event.xmotion);
-            panelLeftButtonDrag(instance, motion.x, motion.y);
-        }
-        return false;
+        editor.eventTime = event.xbutton.time;
+        if (event.xbutton.button == Button1)
+            send(instance, editor, PanelInput::leftButtonDown, event.xbutton.x, event.xbutton.y);
+        else if (event.xbutton.button == Button3)
+            send(instance, editor, PanelInput::rightButtonDown, event.xbutton.x, event.xbutton.y);
+        break;
+    case MotionNotify: {
+        const XMotionEvent motion = latestMotion(editor.display, event.xmotion);
+        editor.eventTime = motion.time;
+        send(instance, editor, PanelInput::pointerMove, motion.x, motion.y,
+             (motion.state & Button1Mask) != 0);
+        break;
+    }
     case ButtonRelease:
-        if (event.xbutton.button == Button1 && editor.pressed) {
-            releasePointer(editor, event.xbutton.time);
-            panelLeftButtonUp(instance);
-        }
-        return false;
+        editor.eventTime = event.xbutton.time;
+        if (event.xbutton.button == Button1)
+            send(instance, editor, PanelInput::leftButtonUp, event.xbutton.x, event.xbutton.y);
+        break;
     case LeaveNotify:
-        if (event.xcrossing.mode == NotifyUngrab) endBrokenPress(instance, editor);
-        return false;
+        if (event.xcrossing.mode == NotifyUngrab) loseCapture(instance, editor);
+        break;
     case UnmapNotify:
-        endBrokenPress(instance, editor);
-        return false;
+        loseCapture(instance, editor);
+        break;
     case DestroyNotify:
-        endBrokenPress(instance, editor);
+        loseCapture(instance, editor);
         editor.windowGone = true;
-        return false;
+        break;
     case Expose:
-        return true;
+        editor.repaintDue = true;
+        break;
     default:
-        return false;
+        break;
     }
 }
 
-bool drainEvents(PluginInstance& instance, X11Editor& editor) {
-    bool repaint = false;
+void drainEvents(PluginInstance& instance, X11Editor& editor) {
     while (XPending(editor.display) > 0) {
         XEvent event;
         XNextEvent(editor.display, &event);
-        repaint |= handleEvent(instance, editor, event);
+        handleEvent(instance, editor, event);
     }
-    return repaint;
 }
 
 // A grab ends without telling us when its window stops being viewable (the
 // host hid its own window), and a release can escape it; the window's and
-// the pointer's own state say whether the press still holds. A release the
-// server sent before answering is read first.
-bool checkButtonStillDown(PluginInstance& instance, X11Editor& editor) {
-    if (!editor.pressed || editor.windowGone) return false;
+// the pointer's own state say whether the capture still holds. A release
+// the server sent before answering is read first.
+void checkCapture(PluginInstance& instance, X11Editor& editor) {
+    if (!editor.grabbed || editor.windowGone) return;
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(editor.display, editor.window, &attributes) ||
         attributes.map_state != IsViewable) {
-        endBrokenPress(instance, editor);
-        return false;
+        loseCapture(instance, editor);
+        return;
     }
     Window root, child;
     int rootX, rootY, x, y;
     unsigned mask = 0;
     XQueryPointer(editor.display, editor.window, &root, &child, &rootX, &rootY, &x, &y, &mask);
-    if (mask & Button1Mask) return false;
-    const bool repaint = drainEvents(instance, editor);
-    endBrokenPress(instance, editor);
-    return repaint;
+    if (mask & Button1Mask) return;
+    drainEvents(instance, editor);
+    loseCapture(instance, editor);
 }
 
 void destroyEditor(X11Editor* editor) {
     {
         ErrorTrap trap(editor->display);
-        if (editor->pressed) XUngrabPointer(editor->display, CurrentTime);
+        if (editor->grabbed) XUngrabPointer(editor->display, CurrentTime);
         cairo_surface_finish(editor->windowSurface);
         cairo_surface_destroy(editor->windowSurface);
         if (!editor->windowGone) XDestroyWindow(editor->display, editor->window);
@@ -233,7 +238,7 @@ void destroyEditor(X11Editor* editor) {
 void closeLocked(PluginInstance& instance) {
     X11Editor* editor = static_cast<X11Editor*>(instance.editorWindow.exchange(nullptr));
     if (!editor) return;
-    endPanelInteraction(instance); // no note is left sounding, no button left down
+    endPanelInteraction(instance, *editor); // no note is left sounding, no button left down
     destroyEditor(editor);
 }
 
@@ -273,15 +278,16 @@ bool openEditor(PluginInstance& instance, void* parentWindow) {
     // Our own connection, whatever Display* the host passed along.
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
-    X11Editor* editor = new (std::nothrow) X11Editor{display, 0, nullptr, false, false, {}};
-    if (!editor || !createWindow(*editor, static_cast<Window>(
-                                              reinterpret_cast<std::uintptr_t>(parentWindow)))) {
+    X11Editor* editor = new (std::nothrow) X11Editor();
+    if (editor) editor->display = display;
+    const auto parent = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parentWindow));
+    if (!editor || !createWindow(*editor, parent)) {
         delete editor;
         XCloseDisplay(display);
         return false;
     }
     editor->lastRepaintTick = Clock::now();
-    instance.panelRepaintDue.store(true, std::memory_order_relaxed); // the first idle paints
+    editor->repaintDue = true; // the first idle paints
     instance.editorWindow.store(editor, std::memory_order_release);
     return true;
 }
@@ -296,15 +302,18 @@ void idleEditor(PluginInstance& instance) {
     X11Editor* editor = editorOf(instance);
     if (!editor) return;
     ErrorTrap trap(editor->display);
-    bool repaint = drainEvents(instance, *editor);
-    repaint |= checkButtonStillDown(instance, *editor);
+    drainEvents(instance, *editor);
+    checkCapture(instance, *editor);
     const Clock::time_point now = Clock::now();
     if (now - editor->lastRepaintTick >= kRepaintPeriod) {
         editor->lastRepaintTick = now;
-        repaint = true;
+        send(instance, *editor, PanelInput::repaintTimer);
     }
-    if (instance.panelRepaintDue.exchange(false, std::memory_order_acq_rel)) repaint = true;
-    if (repaint) paint(instance, *editor);
+    const bool requested = instance.panelRepaintDue.exchange(false, std::memory_order_acq_rel);
+    if (requested || editor->repaintDue) {
+        editor->repaintDue = false;
+        paint(instance, *editor);
+    }
 }
 
 void requestRepaint(PluginInstance& instance) {

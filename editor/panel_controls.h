@@ -1,0 +1,66 @@
+// The panel's mouse handling: knobs dragged vertically, the absolute
+// modulation wheel, the two latching switches, program selection by group
+// and timbre buttons or by the printed list, the reset button, the playable
+// keyboard (one key at a time, with glissando) and the About overlay, which
+// swallows the next press. The handlers act on the instance through the
+// same operations the host and MIDI use, and reach the window only through
+// PanelWindow; each platform translates its events into PanelEvents.
+#pragma once
+
+#include <cstdint>
+
+namespace t815 {
+
+struct PluginInstance;
+
+// What the controls need of the platform's panel window.
+class PanelWindow {
+  public:
+    virtual ~PanelWindow() = default;
+    // Moves and the release reach the panel while the button is held, even
+    // outside the window.
+    virtual void captureMouse() = 0;
+    virtual void releaseMouse() = 0;
+    // The whole panel is drawn again soon (no erase).
+    virtual void repaint() = 0;
+};
+
+// The keyboard's hit test at y >= 222: key 36..83, or -1 for none. Black
+// keys answer down to y 342 and win over the white keys there.
+std::int32_t keyAtPoint(int x, int y);
+
+// Left button pressed, moved while held, released (window coordinates).
+void onMouseDown(PluginInstance& instance, PanelWindow& window, int x, int y);
+void onMouseDrag(PluginInstance& instance, PanelWindow& window, int x, int y);
+void onMouseUp(PluginInstance& instance, PanelWindow& window);
+
+// The right button anywhere: the modulation wheel back to 0.
+void onRightButtonDown(PluginInstance& instance, PanelWindow& window);
+
+// Ends a press whose release will never arrive, because the panel is
+// closing or the capture was taken away: the mouse-held key gets its
+// note-off, the reset button comes up, a drag ends. The capture is left
+// alone (it is gone already). Harmless when no press is in progress.
+void endPanelInteraction(PluginInstance& instance, PanelWindow& window);
+
+// The window's input, as each platform delivers it.
+enum class PanelInput {
+    leftButtonDown,
+    pointerMove, // leftButtonHeld says whether it is a drag
+    leftButtonUp,
+    rightButtonDown,
+    captureLost,
+    repaintTimer,
+};
+
+struct PanelEvent {
+    PanelInput input;
+    int x, y; // window coordinates, for the button and move inputs
+    bool leftButtonHeld;
+};
+
+// Calls the handler the input is for; moves without the left button and
+// unknown inputs do nothing.
+void handlePanelEvent(PluginInstance& instance, PanelWindow& window, const PanelEvent& event);
+
+} // namespace t815

@@ -1,0 +1,86 @@
+// A real plug-in instance with the panel's handlers and painter attached to
+// a window that records what the controls ask of it. Queued changes reach
+// the core when an empty block is rendered (settle).
+#pragma once
+
+#include "panel_controls.h"
+#include "panel_painter.h"
+#include "panel_state.h"
+#include "plugin_instance.h"
+#include "recording_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace t815 {
+
+inline void PrintTo(const Rgb& c, std::ostream* os) {
+    *os << "Rgb(" << int(c.red) << "," << int(c.green) << "," << int(c.blue) << ")";
+}
+
+namespace test {
+
+struct RecordingWindow : PanelWindow {
+    int captures = 0, releases = 0, repaints = 0;
+    void captureMouse() override { ++captures; }
+    void releaseMouse() override { ++releases; }
+    void repaint() override { ++repaints; }
+};
+
+// The colour filled at a point; Rgb(1,2,3), a colour the panel never uses,
+// where nothing is.
+inline Rgb fillAt(const RecordingSurface& surface, int x, int y) {
+    return surface.fillAt(x, y).value_or(Rgb{1, 2, 3});
+}
+
+class PanelTest : public ::testing::Test {
+  protected:
+    static inline int updateDisplayCalls = 0;
+
+    static VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                                      float) {
+        if (opcode == audioMasterUpdateDisplay) ++updateDisplayCalls;
+        return 0;
+    }
+
+    void SetUp() override {
+        updateDisplayCalls = 0;
+        instance = createPluginInstance(host);
+        ASSERT_NE(instance, nullptr);
+    }
+    void TearDown() override { destroyPluginInstance(instance); }
+
+    void settle() {
+        float left[1], right[1];
+        float* outputs[2] = {left, right};
+        instance->effect.processReplacing(&instance->effect, nullptr, outputs, 0);
+    }
+
+    PanelState state() const { return readPanelState(*instance); }
+    float parameter(int index) { return instance->effect.getParameter(&instance->effect, index); }
+    VstIntPtr program() {
+        return instance->effect.dispatcher(&instance->effect, effGetProgram, 0, 0, nullptr, 0.0f);
+    }
+    bool slotHolds(int key) const {
+        for (const VoiceSlot& slot : instance->core.slots)
+            if (slot.state == kSlotHeld && slot.key == key) return true;
+        return false;
+    }
+
+    void down(int x, int y) { onMouseDown(*instance, window, x, y); }
+    void drag(int x, int y) { onMouseDrag(*instance, window, x, y); }
+    void up() { onMouseUp(*instance, window); }
+
+    static RecordingSurface paint(const PanelState& shown) {
+        RecordingSurface surface;
+        paintPanel(surface, shown);
+        return surface;
+    }
+
+    PluginInstance* instance = nullptr;
+    RecordingWindow window;
+};
+
+} // namespace test
+} // namespace t815
