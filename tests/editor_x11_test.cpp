@@ -66,6 +66,8 @@ class X11PanelTest : public PluginTest {
     void TearDown() override {
         PluginTest::TearDown(); // effClose, with the editor open in some cases
         if (display) {
+            for (unsigned which : {1u, 2u, 3u}) // a test may end with a button held
+                button(which, false);
             XDestroyWindow(display, parent);
             XCloseDisplay(display);
         }
@@ -172,6 +174,21 @@ TEST_F(X11PanelTest, OpensAChildOfTheHostWindowAndPaintsThePanelExactly) {
     EXPECT_EQ(childCount(parent), 1);
     ASSERT_TRUE(idleUntil([&] { return showsAt(pointNamed("power lamp")); }));
     expectPoints(kPanelCheckPoints);
+    // The window shows the off-screen image whole, pixel for pixel.
+    std::vector<std::uint8_t> snapshot(920 * 430 * 4);
+    ASSERT_EQ(dispatch(effVendorSpecific, kPanelSnapshotIndex, 920 * 4, snapshot.data()), 1);
+    XImage* image = XGetImage(display, panelWindow(parent), 0, 0, 920, 430, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    int differing = 0;
+    for (int y = 0; y < 430; ++y)
+        for (int x = 0; x < 920; ++x) {
+            const unsigned long value = XGetPixel(image, x, y);
+            const std::uint8_t* p = &snapshot[(y * 920 + x) * 4];
+            differing += ((value >> 16) & 255) != p[0] || ((value >> 8) & 255) != p[1] ||
+                         (value & 255) != p[2];
+        }
+    XDestroyImage(image);
+    EXPECT_EQ(differing, 0);
 }
 
 TEST_F(X11PanelTest, ButtonsKnobsAndWheelWorkWithTheRealPointer) {
@@ -277,6 +294,27 @@ TEST_F(X11PanelTest, IdleBeforeOpenAfterCloseAndReopeningAreSafe) {
     // No window of this server: no panel.
     EXPECT_EQ(openOn(effect, 0x7ffffff0), 0);
     EXPECT_EQ(instance().editorWindow.load(), nullptr);
+}
+
+// A host that answers the panel's display update by idling and closing the
+// editor from inside its callback.
+VstIntPtr VSTCALLBACK closingHost(AEffect* effect, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                                  float) {
+    if (opcode == audioMasterUpdateDisplay && effect) {
+        effect->dispatcher(effect, effEditIdle, 0, 0, nullptr, 0.0f);
+        effect->dispatcher(effect, effEditClose, 0, 0, nullptr, 0.0f);
+    }
+    return 0;
+}
+
+TEST_F(X11PanelTest, AHostClosingTheEditorFromItsCallbackDuringIdleIsServedAfterTheIdle) {
+    AEffect* callingBack = pluginEntry()(closingHost);
+    ASSERT_NE(callingBack, nullptr);
+    ASSERT_EQ(openOn(callingBack, parent), 1);
+    click(206 + 24 * 3 + 11, 165); // timbre button 3: program select tells the host
+    EXPECT_TRUE(idleUntil([&] { return childCount(parent) == 0; }, callingBack));
+    EXPECT_EQ(callingBack->dispatcher(callingBack, effGetProgram, 0, 0, nullptr, 0.0f), 3);
+    EXPECT_EQ(callingBack->dispatcher(callingBack, effClose, 0, 0, nullptr, 0.0f), 1);
 }
 
 TEST_F(X11PanelTest, TwoInstancesShowTheirOwnPanelsIdledFromAnotherThread) {

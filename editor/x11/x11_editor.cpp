@@ -53,6 +53,7 @@ struct X11Editor final : PanelWindow {
     bool grabbed = false;                     // the controls hold the mouse capture
     bool windowGone = false;      // destroyed from outside (the host's window went first)
     bool repaintDue = false;      // the controls asked for a paint
+    bool closeDue = false;        // the host closed the panel from inside our idle call
     Time eventTime = CurrentTime; // of the event being handled, for the grab
     Clock::time_point lastRepaintTick;
 
@@ -68,6 +69,11 @@ struct X11Editor final : PanelWindow {
 };
 
 std::mutex editorCalls;
+// The instance this thread is idling, while it is inside idleEditor: the
+// controls call the host (audioMasterUpdateDisplay), and a host may call
+// straight back into the editor from there. Such calls already hold the
+// lock; closing the panel being idled waits until its idle is done.
+thread_local PluginInstance* idlingInstance = nullptr;
 
 // The X error trap: errors on the display being worked on are noted, errors
 // on any other connection (the host's) go to the handler that was there.
@@ -87,15 +93,17 @@ int noteError(Display* display, XErrorEvent* event) {
 // has been answered by the time it ends. Taken only under editorCalls.
 class ErrorTrap {
   public:
-    explicit ErrorTrap(Display* display) : display(display) {
+    explicit ErrorTrap(Display* display)
+        : display(display), outerDisplay(trappedDisplay), outerError(trappedError) {
         trappedDisplay = display;
         trappedError = false;
-        hostErrorHandler = XSetErrorHandler(noteError);
+        if (!outerDisplay) hostErrorHandler = XSetErrorHandler(noteError);
     }
     ~ErrorTrap() {
         XSync(display, False);
-        XSetErrorHandler(hostErrorHandler);
-        trappedDisplay = nullptr;
+        if (!outerDisplay) XSetErrorHandler(hostErrorHandler);
+        trappedDisplay = outerDisplay; // a trap inside another gives the outer one back
+        trappedError = outerError;
     }
     ErrorTrap(const ErrorTrap&) = delete;
     ErrorTrap& operator=(const ErrorTrap&) = delete;
@@ -107,6 +115,8 @@ class ErrorTrap {
 
   private:
     Display* display;
+    Display* outerDisplay;
+    bool outerError;
 };
 
 X11Editor* editorOf(const PluginInstance& instance) {
@@ -270,10 +280,23 @@ bool createWindow(X11Editor& editor, Window parent) {
     return !trap.failed();
 }
 
-} // namespace
+void runIdle(PluginInstance& instance, X11Editor& editor) {
+    ErrorTrap trap(editor.display);
+    drainEvents(instance, editor);
+    checkCapture(instance, editor);
+    const Clock::time_point now = Clock::now();
+    if (now - editor.lastRepaintTick >= kRepaintPeriod) {
+        editor.lastRepaintTick = now;
+        send(instance, editor, PanelInput::repaintTimer);
+    }
+    const bool requested = instance.panelRepaintDue.exchange(false, std::memory_order_acq_rel);
+    if (requested || editor.repaintDue) {
+        editor.repaintDue = false;
+        paint(instance, editor);
+    }
+}
 
-bool openEditor(PluginInstance& instance, void* parentWindow) {
-    std::lock_guard<std::mutex> lock(editorCalls);
+bool openLocked(PluginInstance& instance, void* parentWindow) {
     closeLocked(instance);
     // Our own connection, whatever Display* the host passed along.
     Display* display = XOpenDisplay(nullptr);
@@ -292,28 +315,35 @@ bool openEditor(PluginInstance& instance, void* parentWindow) {
     return true;
 }
 
+} // namespace
+
+bool openEditor(PluginInstance& instance, void* parentWindow) {
+    if (idlingInstance == &instance) return false; // its window is in use
+    if (idlingInstance) return openLocked(instance, parentWindow);
+    std::lock_guard<std::mutex> lock(editorCalls);
+    return openLocked(instance, parentWindow);
+}
+
 void closeEditor(PluginInstance& instance) {
+    if (idlingInstance == &instance) {
+        // The idle call closes it when it has finished with the window.
+        if (X11Editor* editor = editorOf(instance)) editor->closeDue = true;
+        return;
+    }
+    if (idlingInstance) return closeLocked(instance);
     std::lock_guard<std::mutex> lock(editorCalls);
     closeLocked(instance);
 }
 
 void idleEditor(PluginInstance& instance) {
+    if (idlingInstance) return; // called back from our own idle
     std::lock_guard<std::mutex> lock(editorCalls);
     X11Editor* editor = editorOf(instance);
     if (!editor) return;
-    ErrorTrap trap(editor->display);
-    drainEvents(instance, *editor);
-    checkCapture(instance, *editor);
-    const Clock::time_point now = Clock::now();
-    if (now - editor->lastRepaintTick >= kRepaintPeriod) {
-        editor->lastRepaintTick = now;
-        send(instance, *editor, PanelInput::repaintTimer);
-    }
-    const bool requested = instance.panelRepaintDue.exchange(false, std::memory_order_acq_rel);
-    if (requested || editor->repaintDue) {
-        editor->repaintDue = false;
-        paint(instance, *editor);
-    }
+    idlingInstance = &instance;
+    runIdle(instance, *editor);
+    idlingInstance = nullptr;
+    if (editor->closeDue) closeLocked(instance);
 }
 
 void requestRepaint(PluginInstance& instance) {
