@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386
   amsynth
   g++-multilib qemu-user-static
+  libcairo2-dev libx11-dev libxtst-dev libstb-dev fonts-liberation2 xvfb
 )
 
 sudo_cmd=()
