@@ -10,8 +10,9 @@
 //
 // Threads: hosts call open, idle and close from threads of their choosing,
 // and XInitThreads is not ours to call, so every call on an X connection is
-// made under editorCalls, a lock that only these three editor calls take
-// (never the audio thread). requestRepaint may come from any thread, the
+// made under editorCalls, a lock that only these three editor calls and the
+// panel snapshot take (never the audio thread); the panel's interaction
+// fields belong to whoever holds it. requestRepaint may come from any thread, the
 // audio thread included: it only sets the instance's panelRepaintDue flag.
 // X errors on our connection (a host window that went away, say) are
 // caught while the lock is held, so that they never reach the host's
@@ -352,6 +353,9 @@ void requestRepaint(PluginInstance& instance) {
 }
 
 bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
+    // The panel's interaction fields belong to whoever holds the lock.
+    if (idlingInstance) return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
+    std::lock_guard<std::mutex> lock(editorCalls);
     return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
 }
 
