@@ -39,11 +39,12 @@ class CairoSurface final : public DrawSurface {
     cairo_t* context;
 };
 
-// The colours GDI's DrawEdge takes from the system for a sunken edge, as a
-// default Windows (and Wine) desktop sets them.
-constexpr Rgb kEdgeShadow{160, 160, 160};     // COLOR_BTNSHADOW
+// The colours GDI's DrawEdge takes from the system for a sunken edge, as
+// Wine's default colour scheme sets them (the panel's pictures are made
+// under Wine; Windows' own defaults differ by a few steps).
+constexpr Rgb kEdgeShadow{166, 166, 166};     // COLOR_BTNSHADOW
 constexpr Rgb kEdgeHighlight{255, 255, 255};  // COLOR_BTNHIGHLIGHT
-constexpr Rgb kEdgeDarkShadow{105, 105, 105}; // COLOR_3DDKSHADOW
+constexpr Rgb kEdgeDarkShadow{106, 106, 106}; // COLOR_3DDKSHADOW
 constexpr Rgb kEdgeLight{227, 227, 227};      // COLOR_3DLIGHT
 
 } // namespace t815
