@@ -235,6 +235,10 @@ TEST_F(X11PanelTest, AMouseHeldKeySoundsAndShowsUntilReleased) {
     button(1, false);
     ASSERT_TRUE(idleUntil([&] { return !keyHeldInCore(36); }));
     EXPECT_TRUE(idleUntil([&] { return showsAt(pointNamed("white key 36 body")); }));
+    // A MIDI note asks for no repaint: the idle's 35 ms timer shows it.
+    noteOn(36);
+    ASSERT_TRUE(keyHeldInCore(36));
+    EXPECT_TRUE(idleUntil([&] { return showsAt(kPressedKeyCheckPoints[0]); }));
 }
 
 TEST_F(X11PanelTest, TheAboutOverlayOpensOnTheLogoAndTheNextClickOnlyClosesIt) {
