@@ -28,6 +28,11 @@ bool onButton(int left, int x, int y) {
     return x >= left && x <= left + kButtonSize && y >= kButtonHitTop && y <= kButtonHitBottom;
 }
 
+// The switches answer from their lamps down.
+bool onSwitch(int left, int x, int y) {
+    return x >= left && x <= left + kButtonSize && y >= kSwitchHitTop && y <= kButtonHitBottom;
+}
+
 float clampedToUnit(float v) {
     return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
@@ -141,14 +146,12 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
             selectProgramIndex(instance, n + kTimbreCount * state.programTens, true);
             return;
         }
-    if (x >= kFilterSwitchLeft && x <= kFilterSwitchLeft + kButtonSize && y >= kSwitchHitTop &&
-        y <= kButtonHitBottom) {
+    if (onSwitch(kFilterSwitchLeft, x, y)) {
         storeParameter(instance, kParamFilter, state.filterOn ? 0.0f : 1.0f);
         window.repaint();
         return;
     }
-    if (x >= kUnisonSwitchLeft && x <= kUnisonSwitchLeft + kButtonSize && y >= kSwitchHitTop &&
-        y <= kButtonHitBottom) {
+    if (onSwitch(kUnisonSwitchLeft, x, y)) {
         storeParameter(instance, kParamUnison, state.unisonOn ? 0.0f : 1.0f);
         window.repaint();
         return;

@@ -21,7 +21,9 @@ class PanelWindow {
     // outside the window.
     virtual void captureMouse() = 0;
     virtual void releaseMouse() = 0;
-    // The whole panel is drawn again soon (no erase).
+    // The whole panel is drawn again soon, without erasing: what
+    // requestRepaint (editor_link.h) does for the open panel. Apart from the
+    // instance so that tests can count the requests.
     virtual void repaint() = 0;
 };
 
@@ -40,7 +42,8 @@ void onRightButtonDown(PluginInstance& instance, PanelWindow& window);
 // Ends a press whose release will never arrive, because the panel is
 // closing or the capture was taken away: the mouse-held key gets its
 // note-off, the reset button comes up, a drag ends. The capture is left
-// alone (it is gone already). Harmless when no press is in progress.
+// alone (it is gone already). Harmless when no press is in progress. A
+// closing panel calls it before its window goes.
 void endPanelInteraction(PluginInstance& instance, PanelWindow& window);
 
 // The window's input, as each platform delivers it.
