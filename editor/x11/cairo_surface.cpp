@@ -108,25 +108,25 @@ double averageWidthPerEm(cairo_scaled_font_t* font) {
 // Selects the font so that its cell (ascent plus descent) is the asked
 // height, as CreateFontW's positive height means, and its average character
 // width the asked width (0: the face's own). Answers the cell's ascent.
-double selectFont(cairo_t* context, const FontSpec& spec) {
-    cairo_select_font_face(context, familyFor(spec.face), CAIRO_FONT_SLANT_NORMAL,
-                           spec.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+double selectFont(cairo_t* context, const FontSpec& font) {
+    cairo_select_font_face(context, familyFor(font.face), CAIRO_FONT_SLANT_NORMAL,
+                           font.weight >= 600 ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
     cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
     cairo_set_font_options(context, options);
     cairo_font_options_destroy(options);
 
-    const double height = spec.height > 0 ? spec.height : 12;
+    const double height = font.height > 0 ? font.height : 12;
     cairo_set_font_size(context, height);
     cairo_font_extents_t extents;
     cairo_font_extents(context, &extents);
     const double cell = extents.ascent + extents.descent;
     const double em = cell > 0 ? height * height / cell : height;
     double xScale = em;
-    if (spec.width > 0) {
+    if (font.width > 0) {
         const double perEm = averageWidthPerEm(cairo_get_scaled_font(context));
-        if (perEm > 0) xScale = spec.width / perEm;
+        if (perEm > 0) xScale = font.width / perEm;
     }
     cairo_matrix_t matrix;
     cairo_matrix_init_scale(&matrix, xScale, em);

@@ -5,10 +5,11 @@
 #include "host_callback.h"
 #include "midi_file.h"
 #include "offline_render.h"
-#include "panel_picture.h"
+#include "panel_snapshot_capture.h"
 #include "platform_io.h"
 #include "plugin_info.h"
 #include "plugin_library.h"
+#include "png_writer.h"
 #include "render_options.h"
 
 #include <algorithm>
@@ -69,6 +70,18 @@ void printSummary(const std::string& path, const RenderResult& result,
                      static_cast<long long>(result.nonFiniteSamples));
 }
 
+int savePanel(AEffect* effect, const RenderOptions& options) {
+    RgbImage image;
+    std::string error;
+    const ExitCode captured = capturePanelSnapshot(effect, image, error);
+    if (captured != kExitSuccess) return fail(captured, error);
+    if (!writePng(options.panelPath, image, error)) return fail(kExitOutput, error);
+    if (!options.quiet)
+        std::printf("wrote %s: the editor, %d x %d pixels\n", options.panelPath.c_str(),
+                    image.width, image.height);
+    return kExitSuccess;
+}
+
 int run(const std::vector<std::string>& arguments) {
     RenderOptions options;
     std::string error;
@@ -117,11 +130,7 @@ int run(const std::vector<std::string>& arguments) {
     } else if (!applySettings(effect, options, error)) {
         code = fail(kExitUsage, error);
     } else if (!options.panelPath.empty()) {
-        const ExitCode saved = savePanelSnapshot(effect, options.panelPath, error);
-        if (saved != kExitSuccess)
-            code = fail(saved, error);
-        else if (!options.quiet)
-            std::printf("wrote %s\n", options.panelPath.c_str());
+        code = savePanel(effect, options);
     } else {
         const std::string outputPath = defaultOutputPath(options);
         RenderResult result;

@@ -25,15 +25,14 @@ void writeChunk(void* context, void* data, int size) {
 
 } // namespace
 
-bool writePng(const std::string& path, const std::uint8_t* rgba, int width, int height,
-              std::string& error) {
+bool writePng(const std::string& path, const RgbImage& image, std::string& error) {
     PngFile out{std::fopen(path.c_str(), "wb"), false};
     if (!out.file) {
         error = "cannot create '" + path + "': " + std::strerror(errno);
         return false;
     }
-    const bool encoded =
-        stbi_write_png_to_func(writeChunk, &out, width, height, 4, rgba, width * 4) != 0;
+    const bool encoded = stbi_write_png_to_func(writeChunk, &out, image.width, image.height, 3,
+                                                image.rgb.data(), image.width * 3) != 0;
     const bool closed = std::fclose(out.file) == 0;
     if (!encoded || out.failed || !closed) {
         error = "cannot write '" + path + "'";

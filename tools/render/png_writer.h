@@ -1,10 +1,15 @@
-// PNG files of RGBA pixels, through stb_image_write (Debian's libstb-dev).
+// PNG files of 8-bit RGB images, written by stb_image_write (Debian's
+// libstb-dev).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
-// Writes width x height pixels of four bytes (red, green, blue, alpha), rows
-// width x 4 bytes apart. On failure `error` says why.
-bool writePng(const std::string& path, const std::uint8_t* rgba, int width, int height,
-              std::string& error);
+struct RgbImage {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgb; // rows top first, 3 bytes a pixel
+};
+
+// On failure `error` says why (and no partial file is left).
+bool writePng(const std::string& path, const RgbImage& image, std::string& error);

@@ -1,9 +1,9 @@
-// The panel picture: the editor's rectangle from effEditGetRect, a buffer
-// of that many RGBA pixels, the plug-in's snapshot call, then the PNG.
-#include "panel_picture.h"
+// The panel snapshot: the editor's rectangle from effEditGetRect, a buffer
+// of that many RGBA pixels, the plug-in's snapshot call, then the pixels
+// as RGB.
+#include "panel_snapshot_capture.h"
 
 #include "panel_snapshot.h"
-#include "png_writer.h"
 
 #include <vector>
 
@@ -14,7 +14,7 @@ constexpr int kMaxEditorSide = 8192;
 
 } // namespace
 
-ExitCode savePanelSnapshot(AEffect* effect, const std::string& path, std::string& error) {
+ExitCode capturePanelSnapshot(AEffect* effect, RgbImage& image, std::string& error) {
     if (!(effect->flags & effFlagsHasEditor)) {
         error = "the plug-in has no editor";
         return kExitPlugin;
@@ -30,13 +30,17 @@ ExitCode savePanelSnapshot(AEffect* effect, const std::string& path, std::string
                 std::to_string(height) + " is unusable";
         return kExitPlugin;
     }
-    std::vector<std::uint8_t> pixels(std::size_t(width) * height * 4, 0);
-    const VstIntPtr stride = VstIntPtr(width) * 4;
-    if (effect->dispatcher(effect, effVendorSpecific, t815::kPanelSnapshotIndex, stride,
-                           pixels.data(), 0.0f) != 1) {
+    std::vector<std::uint8_t> rgba(std::size_t(width) * height * 4, 0);
+    if (effect->dispatcher(effect, effVendorSpecific, t815::kPanelSnapshotIndex,
+                           VstIntPtr(width) * 4, rgba.data(), 0.0f) != 1) {
         error = "the plug-in cannot paint its panel off screen";
         return kExitPlugin;
     }
-    if (!writePng(path, pixels.data(), width, height, error)) return kExitOutput;
+    image.width = width;
+    image.height = height;
+    image.rgb.resize(std::size_t(width) * height * 3);
+    for (std::size_t i = 0, n = std::size_t(width) * height; i < n; ++i)
+        for (int c = 0; c < 3; ++c)
+            image.rgb[i * 3 + c] = rgba[i * 4 + c];
     return kExitSuccess;
 }
