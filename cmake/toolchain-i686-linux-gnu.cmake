@@ -12,3 +12,6 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT -m32)
 set(CMAKE_MODULE_LINKER_FLAGS_INIT -m32)
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 set(T815_EMULATOR qemu-i386-static)
+# pkg-config answers for the 32-bit libraries only (none of the 64-bit
+# ones can link here).
+set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)

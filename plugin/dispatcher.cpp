@@ -7,6 +7,7 @@
 #include "editor_link.h"
 #include "hand_off.h"
 #include "midi_intake.h"
+#include "panel_snapshot.h"
 #include "parameters.h"
 #include "plugin_facts.h"
 #include "plugin_instance.h"
@@ -54,10 +55,26 @@ VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
         // 0 when no window could be made: answering 1 would tell the host
         // there is a panel to show.
         return openEditor(instance, ptr) ? 1 : 0;
+    case effEditIdle:
+#ifndef _WIN32
+        // X11 gives the panel no thread of its own: the host's idle calls
+        // are where its events are handled and it is painted.
+        idleEditor(instance);
+#endif
+        return 0;
     default: // effEditClose
         closeEditor(instance);
         return 1;
     }
+}
+
+VstIntPtr vendorSpecific(PluginInstance& instance, VstInt32 index, VstIntPtr value, void* ptr) {
+#ifndef _WIN32
+    if (index == kPanelSnapshotIndex) return snapshotPanel(instance, ptr, long(value)) ? 1 : 0;
+#else
+    (void)instance, (void)index, (void)value, (void)ptr;
+#endif
+    return 0;
 }
 
 VstIntPtr dispatchOpcode(PluginInstance* instance, VstInt32 opcode, VstInt32 index, VstIntPtr value,
@@ -90,7 +107,10 @@ VstIntPtr dispatchOpcode(PluginInstance* instance, VstInt32 opcode, VstInt32 ind
     case effEditGetRect:
     case effEditOpen:
     case effEditClose:
+    case effEditIdle:
         return editorOpcode(*instance, opcode, ptr);
+    case effVendorSpecific:
+        return vendorSpecific(*instance, index, value, ptr);
     case effProcessEvents:
         processMidiEvents(*instance, static_cast<const VstEvents*>(ptr));
         return 1;

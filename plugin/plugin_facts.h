@@ -16,13 +16,9 @@ constexpr std::int32_t kPluginOutputCount = 2;
 constexpr std::int32_t kPluginProgramCount = 32;
 constexpr std::int32_t kPluginParameterCount = 5;
 
-// Only the Windows builds carry the panel editor; elsewhere the plug-in
-// declares none and answers the editor opcodes like a plug-in without one.
-#ifdef _WIN32
+// Every build carries the panel editor (a Win32 window on Windows, an X11
+// one on Linux).
 constexpr bool kPluginHasEditor = true;
-#else
-constexpr bool kPluginHasEditor = false;
-#endif
 
 constexpr char kPluginEffectName[] = "Veltrano T-815";
 constexpr char kPluginProductName[] = "Veltrano T-815";

@@ -32,6 +32,7 @@ void setHostSideDefaults(PluginInstance& instance) {
     instance.programTens = 0;
     instance.programUnits = 0;
     instance.editorWindow = nullptr;
+    instance.panelRepaintDue = false;
     instance.mouseHeldKey = -1;
     instance.dragControl = 0;
     instance.dragStartY = 0;

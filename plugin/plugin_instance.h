@@ -43,8 +43,9 @@ struct PluginInstance {
 
     // The panel's fields.
     std::atomic<WindowHandle> editorWindow; // null while the panel is closed; read by any thread
-    std::int32_t mouseHeldKey;              // -1: none
-    std::int32_t dragControl; // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
+    std::atomic<bool> panelRepaintDue; // set from any thread; an editor painting at idle takes it
+    std::int32_t mouseHeldKey;         // -1: none
+    std::int32_t dragControl;          // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
     std::int32_t dragStartY;
     float dragStartValue;
     bool resetButtonDown;

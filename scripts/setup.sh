@@ -12,6 +12,7 @@ packages=(
   fonts-liberation2 fonts-wine libstb-dev
   g++-multilib qemu-user-static
   dpkg-dev file help2man lintian
+  libcairo2-dev libx11-dev libxtst-dev libstb-dev fonts-liberation2 xvfb
 )
 
 sudo_cmd=()

@@ -134,6 +134,10 @@ def group_errors(tool, work, system_library):
 
 
 def group_probe(tool, work, probe):
+    # The probe declares no editor: no panel picture, and no file.
+    picture = os.path.join(work, "probe-panel.png")
+    tool.expect(["--plugin", probe, "--panel", picture], 3, "the plug-in has no editor")
+    check(not os.path.exists(picture), "--panel left a file behind for a plug-in without an editor")
     # At 8000 Hz and 120 bpm with 800 ticks per quarter, one tick is 5 frames.
     song = write(os.path.join(work, "probe.mid"), smf([[(0, [0x90, 64, 100]), (30, [0x80, 64, 0]),
                                                          (0, [0xC0, 2]), (10, [0x90, 32, 9]),

@@ -9,6 +9,7 @@
 #include "platform_io.h"
 #include "plugin_info.h"
 #include "plugin_library.h"
+#include "png_writer.h"
 #include "render_options.h"
 #include "t815_version.h"
 

@@ -1,6 +1,10 @@
-// The editor picture on Windows (USER32 and GDI); other systems have no
-// window system this tool knows.
+// The editor picture: on Windows opened as a host opens it (USER32 and GDI)
+// and read back; elsewhere painted off screen by the plug-in itself.
 #include "panel_capture.h"
+
+#ifndef _WIN32
+#include "panel_snapshot_capture.h"
+#endif
 
 #ifdef _WIN32
 #include <windows.h>
@@ -124,9 +128,9 @@ ExitCode capturePanel(AEffect* effect, RgbImage& image, std::string& error) {
 
 #else
 
-ExitCode capturePanel(AEffect*, RgbImage&, std::string& error) {
-    error = "--panel is not available in this build: it opens editors on Windows only";
-    return kExitUsage;
+// Elsewhere the plug-in paints its panel off screen, no window system needed.
+ExitCode capturePanel(AEffect* effect, RgbImage& image, std::string& error) {
+    return capturePanelSnapshot(effect, image, error);
 }
 
 #endif

@@ -98,6 +98,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.panelPath = value;
         } else if (name == "--out") {
             options.outputPath = value;
+        } else if (name == "--panel") {
+            options.panelPath = value;
         } else if (name == "--rate") {
             if (!parseInteger(value, kMinSampleRate, kMaxSampleRate, integer)) {
                 error = "--rate must be a whole number of Hz from " +
@@ -187,6 +189,8 @@ std::string renderHelpText() {
            "  --panel FILE.png   open the plug-in's editor as a host does and save a picture\n"
            "                     of it as PNG instead of rendering audio (Windows builds)\n"
            "  --info             print the plug-in's identity, programs and parameters, then exit\n"
+           "  --panel FILE       save the plug-in's editor panel as a PNG picture (after\n"
+           "                     --program and --param), render nothing\n"
            "  --quiet, -q        print nothing but errors\n"
            "  --help, -h         print this help\n"
            "  --version          print the version, then exit\n"

@@ -16,7 +16,7 @@ struct RenderOptions {
     std::string pluginPath;
     std::string midiPath;   // empty: the built-in demo
     std::string outputPath; // empty: derived by defaultOutputPath
-    std::string panelPath;  // non-empty: a picture of the editor instead of audio
+    std::string panelPath;  // non-empty: save the plug-in's panel there as PNG instead
     std::uint32_t sampleRate = 44100;
     int blockSize = 512;
     double tailSeconds = 2.0;
