@@ -48,6 +48,23 @@ bool selected(const Family& family, const std::string& only) {
     return prefix == "audio" && std::string(family.name) == "automation";
 }
 
+// An exception thrown by the plug-in through its entry points fails the
+// check under way (hosts are C programs to the plug-in: nothing may unwind
+// into them); the instance involved is abandoned.
+void runFamily(const Family& family, Validation& validation) {
+    std::string what;
+    try {
+        family.run(validation);
+        return;
+    } catch (const std::exception& exception) {
+        what = std::string(": ") + exception.what();
+    } catch (...) {
+    }
+    Report& report = validation.report;
+    if (report.runningCheck.empty()) beginCheck(report, std::string(family.name) + ".run");
+    endCheck(report, Verdict::Fail, "a C++ exception left the plug-in" + what);
+}
+
 int run(const std::vector<std::string>& arguments) {
     ValidateOptions options;
     std::string error;
@@ -95,7 +112,7 @@ int run(const std::vector<std::string>& arguments) {
     for (const Family& family : kFamilies) {
         if (!selected(family, options.only)) continue;
         if (options.only.empty() && family.strictness > options.strictness) continue;
-        family.run(validation);
+        runFamily(family, validation);
     }
     printSummary(report);
     unloadPluginLibrary(validation.library);
