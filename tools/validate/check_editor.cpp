@@ -46,6 +46,8 @@ std::string leftOver(HostWindow& window, const char* after) {
 struct EditorRun {
     std::string problem;
     std::string detail;
+    bool windowless = false; // effEditOpen made no window
+    bool closed = false;     // the run ended the instance
 };
 
 EditorRun openCloseOpen(AEffect* effect, HostWindow& window) {
@@ -57,6 +59,7 @@ EditorRun openCloseOpen(AEffect* effect, HostWindow& window) {
     std::string size;
     run.problem = rectProblem(effect, size);
     if (!run.problem.empty()) return run;
+    run.windowless = shown == 0;
     run.detail = "editor " + size +
                  (shown > 0 ? ", " + std::to_string(shown) + " window(s)"
                             : ", but no window made in the host's window");
@@ -73,50 +76,57 @@ EditorRun secondOpen(AEffect* effect, HostWindow& window) {
     openEditor(effect, window);
     openEditor(effect, window);
     closeEditor(effect, window);
-    return {leftOver(window, "two effEditOpen and one effEditClose"), "one close undid both"};
+    EditorRun run;
+    run.problem = leftOver(window, "two effEditOpen and one effEditClose");
+    run.detail = "one close undid both";
+    return run;
+}
+
+EditorRun closeWithEditorOpen(AEffect* effect, HostWindow& window) {
+    openEditor(effect, window);
+    dispatch(effect, effMainsChanged, 0, 0);
+    dispatch(effect, effClose);
+    pumpWindowEvents(window, kPumpMilliseconds);
+    EditorRun run;
+    run.closed = true;
+    run.problem = leftOver(window, "effClose with the editor open");
+    run.detail = "the editor went with the instance";
+    return run;
 }
 
 } // namespace
 
 void checkEditor(Validation& validation) {
-    const char* const kNames[] = {"editor.open-close-open", "editor.second-open",
-                                  "editor.close-with-editor-open"};
-    std::string error;
-    AEffect* effect = openInstance(validation, 44100.0, 512, error);
-    if (!effect) {
-        beginCheck(validation.report, kNames[0]);
-        return endCheck(validation.report, Verdict::Fail, error);
-    }
-    if (!(effect->flags & effFlagsHasEditor)) {
-        closeInstance(effect);
-        beginCheck(validation.report, kNames[0]);
-        return endCheck(validation.report, Verdict::Note, "the plug-in declares no editor");
-    }
-    HostWindow window;
-    std::string whyNot;
-    if (!createHostWindow(window, 1280, 800, whyNot)) {
-        closeInstance(effect);
-        for (const char* name : kNames) {
-            beginCheck(validation.report, name);
-            endCheck(validation.report, Verdict::NotMeasurable, whyNot);
+    struct Check {
+        const char* name;
+        EditorRun (*run)(AEffect*, HostWindow&);
+    };
+    const Check checks[] = {{"editor.open-close-open", openCloseOpen},
+                            {"editor.second-open", secondOpen},
+                            {"editor.close-with-editor-open", closeWithEditorOpen}};
+    for (const Check& check : checks) {
+        beginCheck(validation.report, check.name);
+        std::string error;
+        AEffect* effect = openInstance(validation, 44100.0, 512, error);
+        if (!effect) return endCheck(validation.report, Verdict::Fail, error);
+        if (!(effect->flags & effFlagsHasEditor)) {
+            closeInstance(effect);
+            return endCheck(validation.report, Verdict::Note, "the plug-in declares no editor");
         }
-        return;
+        // A fresh window each time: what one check leaves behind is its own finding.
+        HostWindow window;
+        if (!createHostWindow(window, 1280, 800, error)) {
+            closeInstance(effect);
+            endCheck(validation.report, Verdict::NotMeasurable, error);
+            continue;
+        }
+        const EditorRun run = check.run(effect, window);
+        if (!run.closed) closeInstance(effect);
+        destroyHostWindow(window);
+        // An editor that makes no window is odd but harms no host: a note.
+        const Verdict verdict = !run.problem.empty() ? Verdict::Fail
+                                : run.windowless     ? Verdict::Note
+                                                     : Verdict::Pass;
+        endCheck(validation.report, verdict, run.problem.empty() ? run.detail : run.problem);
     }
-    using Run = EditorRun (*)(AEffect*, HostWindow&);
-    const Run runs[] = {openCloseOpen, secondOpen};
-    for (int i = 0; i < 2; ++i) {
-        beginCheck(validation.report, kNames[i]);
-        const EditorRun run = runs[i](effect, window);
-        endCheck(validation.report, run.problem.empty() ? Verdict::Pass : Verdict::Fail,
-                 run.problem.empty() ? run.detail : run.problem);
-    }
-    beginCheck(validation.report, kNames[2]);
-    openEditor(effect, window);
-    dispatch(effect, effMainsChanged, 0, 0);
-    dispatch(effect, effClose);
-    pumpWindowEvents(window, kPumpMilliseconds);
-    const std::string problem = leftOver(window, "effClose with the editor open");
-    endCheck(validation.report, problem.empty() ? Verdict::Pass : Verdict::Fail,
-             problem.empty() ? "the editor went with the instance" : problem);
-    destroyHostWindow(window);
 }

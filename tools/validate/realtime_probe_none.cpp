@@ -3,7 +3,7 @@
 
 bool probeAvailable(std::string& whyNot) {
 #ifdef _WIN32
-    whyNot = "a Windows DLL uses its own C runtime's heap: not measurable by a host";
+    whyNot = "a Windows DLL has its own C runtime, whose heap and lock calls no host sees";
 #else
     whyNot = "a sanitizer build owns malloc and the locks: not measurable in this build";
 #endif
