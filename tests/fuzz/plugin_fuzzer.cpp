@@ -257,7 +257,7 @@ void writeParameter(AEffect* effect, Input& in) {
     effect->setParameter(effect, index, hostileFloat(in));
     for (VstInt32 i = 0; i < effect->numParams; ++i) {
         volatile float value = effect->getParameter(effect, i);
-        (void)value;
+        if (!(value >= 0.0f && value <= 1.0f)) fault("getParameter outside 0..1", i);
     }
     effect->getParameter(effect, hostileInt(in));
 }
