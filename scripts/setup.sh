@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386
   amsynth
   g++-multilib qemu-user-static
+  clang libclang-rt-14-dev libx11-dev
 )
 
 sudo_cmd=()

@@ -97,12 +97,18 @@ struct PendingEvent {
 struct Faulty {
     AEffect effect;
     Fault fault;
-    float sampleRate = 44100.0f;
-    float params[kParams] = {0.8f, 0.0f};
-    VstIntPtr program = 0;
+    // Written by any thread the host likes, read by the audio callback.
+    std::atomic<float> sampleRate{44100.0f};
+    std::atomic<float> params[kParams] = {0.8f, 0.0f};
+    std::atomic<VstIntPtr> program{0};
     Voice voices[kVoices];
     double tremoloPhase = 0.0;
-    PendingEvent events[kMaxEvents];
+    // Events arrive under eventLock from any thread; the audio callback takes
+    // them when it gets the lock without waiting, else a block later.
+    std::mutex eventLock;
+    PendingEvent incoming[kMaxEvents];
+    int incomingCount = 0;
+    PendingEvent events[kMaxEvents]; // the audio callback's own
     int eventCount = 0;
     std::mutex lock;
     std::atomic<std::thread::id> audioThread{};
@@ -148,8 +154,8 @@ void applyEvent(Faulty& faulty, const unsigned char* bytes) {
 float renderSample(Faulty& faulty) {
     const float attackStep = 0.005f;
     const float release = faulty.fault == Fault::Denormals ? 0.99f : 0.9995f;
-    const double rate = faulty.sampleRate;
-    const float tone = std::max(faulty.params[1], kProgramTones[faulty.program & 3]);
+    const double rate = faulty.sampleRate.load();
+    const float tone = std::max(faulty.params[1].load(), kProgramTones[faulty.program & 3]);
     float sum = 0.0f;
     for (Voice& voice : faulty.voices) {
         if (voice.key < 0) continue;
@@ -199,6 +205,13 @@ void VSTCALLBACK processReplacing(AEffect* effect, float**, float** outputs, Vst
         for (Voice& voice : faulty->voices)
             if (voice.key >= 0 && !voice.releasing)
                 voice.level = std::min(1.0f, voice.level + 0.005f * frames);
+    std::unique_lock<std::mutex> events(faulty->eventLock, std::try_to_lock);
+    if (events.owns_lock()) {
+        std::copy(faulty->incoming, faulty->incoming + faulty->incomingCount, faulty->events);
+        faulty->eventCount = faulty->incomingCount;
+        faulty->incomingCount = 0;
+        events.unlock();
+    }
     int done = 0;
     for (int i = 0; i < faulty->eventCount; ++i) {
         const int at = std::clamp(faulty->events[i].frame, done, static_cast<int>(frames));
@@ -234,7 +247,7 @@ void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value) {
 
 float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index) {
     Faulty* faulty = faultyOf(effect);
-    return faulty && index >= 0 && index < kParams ? faulty->params[index] : 0.0f;
+    return faulty && index >= 0 && index < kParams ? faulty->params[index].load() : 0.0f;
 }
 
 void copyText(void* ptr, const char* text, std::size_t limit) {
@@ -310,7 +323,8 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
     case effGetParamDisplay:
         if (index >= 0 && index < kParams && ptr) {
             if (fault == Fault::LongDisplay)
-                std::snprintf(static_cast<char*>(ptr), 32, "%.6f dB", faulty->params[index]);
+                std::snprintf(static_cast<char*>(ptr), 32, "%.6f dB",
+                              static_cast<double>(faulty->params[index].load()));
             else
                 std::snprintf(static_cast<char*>(ptr), 8, "%d",
                               static_cast<int>(faulty->params[index] * 100.0f));
@@ -322,10 +336,12 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
         return 1;
     case effProcessEvents: {
         const VstEvents* events = static_cast<const VstEvents*>(ptr);
+        std::lock_guard<std::mutex> guard(faulty->eventLock);
         for (VstInt32 i = 0; events && i < events->numEvents; ++i) {
             const VstEvent* event = events->events[i];
-            if (!event || event->type != kVstMidiType || faulty->eventCount >= kMaxEvents) continue;
-            PendingEvent& pending = faulty->events[faulty->eventCount++];
+            if (!event || event->type != kVstMidiType || faulty->incomingCount >= kMaxEvents)
+                continue;
+            PendingEvent& pending = faulty->incoming[faulty->incomingCount++];
             pending.frame = event->deltaFrames;
             std::memcpy(pending.bytes, reinterpret_cast<const VstMidiEvent*>(event)->midiData, 3);
         }
