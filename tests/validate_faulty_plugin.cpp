@@ -103,8 +103,8 @@ struct Faulty {
     std::atomic<VstIntPtr> program{0};
     Voice voices[kVoices];
     double tremoloPhase = 0.0;
-    // Events arrive under eventLock from any thread; the audio callback takes
-    // them when it gets the lock without waiting, else a block later.
+    // Events from other threads arrive under eventLock; the audio callback
+    // takes them when it gets the lock without waiting, else a block later.
     std::mutex eventLock;
     PendingEvent incoming[kMaxEvents];
     int incomingCount = 0;
@@ -207,8 +207,10 @@ void VSTCALLBACK processReplacing(AEffect* effect, float**, float** outputs, Vst
                 voice.level = std::min(1.0f, voice.level + 0.005f * frames);
     std::unique_lock<std::mutex> events(faulty->eventLock, std::try_to_lock);
     if (events.owns_lock()) {
-        std::copy(faulty->incoming, faulty->incoming + faulty->incomingCount, faulty->events);
-        faulty->eventCount = faulty->incomingCount;
+        const int room = kMaxEvents - faulty->eventCount;
+        const int taken = std::min(room, faulty->incomingCount);
+        std::copy(faulty->incoming, faulty->incoming + taken, faulty->events + faulty->eventCount);
+        faulty->eventCount += taken;
         faulty->incomingCount = 0;
         events.unlock();
     }
@@ -335,18 +337,26 @@ VstIntPtr VSTCALLBACK dispatcher(AEffect* effect, VstInt32 opcode, VstInt32 inde
             faulty->sampleRate = opt;
         return 1;
     case effProcessEvents: {
+        // On the audio thread straight into its list; from elsewhere through
+        // the locked queue.
         const VstEvents* events = static_cast<const VstEvents*>(ptr);
-        std::lock_guard<std::mutex> guard(faulty->eventLock);
+        const bool onAudioThread = faulty->audioThread.load() == std::this_thread::get_id();
+        std::unique_lock<std::mutex> guard(faulty->eventLock, std::defer_lock);
+        if (!onAudioThread) guard.lock();
+        PendingEvent* list = onAudioThread ? faulty->events : faulty->incoming;
+        int& count = onAudioThread ? faulty->eventCount : faulty->incomingCount;
         for (VstInt32 i = 0; events && i < events->numEvents; ++i) {
             const VstEvent* event = events->events[i];
-            if (!event || event->type != kVstMidiType || faulty->incomingCount >= kMaxEvents)
-                continue;
-            PendingEvent& pending = faulty->incoming[faulty->incomingCount++];
+            if (!event || event->type != kVstMidiType || count >= kMaxEvents) continue;
+            PendingEvent& pending = list[count++];
             pending.frame = event->deltaFrames;
             std::memcpy(pending.bytes, reinterpret_cast<const VstMidiEvent*>(event)->midiData, 3);
         }
         return 1;
     }
+    case effMainsChanged: // hosts resume from the thread that will render, as a rule
+        if (value) faulty->audioThread = std::this_thread::get_id();
+        return 0;
     case effGetEffectName:
         copyText(ptr,
                  fault == Fault::LongName ? "Faulty test instrument with a very long name"
