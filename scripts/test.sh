@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test on every target: the native Linux build, and the win32 and
 # win64 builds under Wine. Then proves that the plug-ins of all targets
-# render the same MIDI to the same bits, and makes and checks the packages.
+# render the same MIDI to the same bits, runs the Linux test suite again
+# under AddressSanitizer + UBSan and under ThreadSanitizer (the first report
+# fails the test), fuzzes the plug-in for a minute, and makes and checks the
+# packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -29,6 +32,19 @@ done
 
 echo "== all targets: identical renders"
 ./scripts/compare-renders.sh || status=1
+
+for preset in linux-asan linux-tsan; do
+    echo "== $preset: build"
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset"
+    echo "== $preset: test"
+    ctest --preset "$preset" || status=1
+done
+
+echo "== linux-fuzz: the plug-in fuzzed for a minute"
+cmake --preset linux-fuzz >/dev/null
+cmake --build --preset linux-fuzz
+ctest --preset linux-fuzz || status=1
 
 echo "== packages: the Debian package and the Windows zip"
 version=$(project_version)

@@ -147,7 +147,7 @@ int run(const std::vector<std::string>& arguments) {
             printSummary(outputPath, result, settings);
         if (!options.quiet && host.updateDisplayCalls > 0)
             std::printf("the plug-in asked %ld times for a display update\n",
-                        host.updateDisplayCalls);
+                        host.updateDisplayCalls.load());
     }
     closeEffect(effect);
     unloadPluginLibrary(library);

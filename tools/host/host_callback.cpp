@@ -49,13 +49,13 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, VstInt32 opcode, VstInt3
     case audioMasterGetBlockSize:
         return host.blockSize;
     case audioMasterGetCurrentProcessLevel:
-        return kVstProcessLevelOffline;
+        return host.processLevel;
     case audioMasterGetAutomationState:
         return kVstAutomationOff;
     case audioMasterGetVendorString:
         return copyString(ptr, kHostVendor, kVstMaxVendorStrLen);
     case audioMasterGetProductString:
-        return copyString(ptr, kHostProduct, kVstMaxProductStrLen);
+        return copyString(ptr, host.productName, kVstMaxProductStrLen);
     case audioMasterGetVendorVersion:
         return kHostVersion;
     case audioMasterCanDo:

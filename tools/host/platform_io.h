@@ -1,4 +1,4 @@
-// What the renderer needs from the operating system besides the plug-in
+// What the host tools need from the operating system besides the plug-in
 // loader: files opened by UTF-8 path, an atomic replace of one file by
 // another, the command line as UTF-8, and whether stderr is a terminal.
 // Windows takes paths and arguments as UTF-16, so they are converted there.
