@@ -26,7 +26,7 @@ import zipfile
 
 # The command-line tools shipped beside the plug-in: each has its man page in
 # the Debian package, a build per bitness in the zip, and --version.
-TOOLS = ["t815-render"]
+TOOLS = ["t815-render", "t815-validate"]
 
 # What the Debian package installs, under /.
 DEB_FILES = (["usr/lib/vst/t815.so"] + ["usr/bin/" + t for t in TOOLS] +

@@ -141,8 +141,9 @@ std::size_t textLimit(VstInt32 opcode) {
     switch (opcode) {
     case effGetParamLabel:
     case effGetParamDisplay:
-    case effGetParamName:
         return kVstMaxParamStrLen;
+    case effGetParamName:
+        return 32; // hosts allot names more than the documented 8 bytes
     case effGetProgramName:
     case effGetProgramNameIndexed:
         return kVstMaxProgNameLen;

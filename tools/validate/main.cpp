@@ -1,6 +1,7 @@
 // t815-validate: checks a VST 2.4 instrument the way demanding hosts use
 // it, family after family, and exits non-zero when any check fails.
 #include "platform_io.h"
+#include "t815_version.h"
 #include "validate_options.h"
 #include "validation.h"
 
@@ -72,6 +73,10 @@ int run(const std::vector<std::string>& arguments) {
         return fail(kExitUsage, error + " (see --help)");
     if (options.help) {
         std::fputs(validateHelpText().c_str(), stdout);
+        return kExitPassed;
+    }
+    if (options.version) {
+        std::printf("t815-validate %s\n", kProjectVersion);
         return kExitPassed;
     }
     bool known = options.only.empty();

@@ -24,6 +24,10 @@ bool parseValidateOptions(const std::vector<std::string>& arguments, ValidateOpt
             options.help = true;
             return true;
         }
+        if (argument == "--version") {
+            options.version = true;
+            return true;
+        }
         const bool takesValue = argument == "--strictness" || argument == "--seed" ||
                                 argument == "--json" || argument == "--only";
         if (takesValue && i + 1 >= arguments.size()) {
@@ -78,6 +82,7 @@ std::string validateHelpText() {
            "  --seed N        the seed of every random choice; default: from the clock\n"
            "  --json FILE     also write the findings as JSON\n"
            "  --only CHECK    run one family (audio), or the family of a check\n"
+           "  --version       print the version, then exit\n"
            "\n"
            "Families, from strictness: identity, programs, parameters 1; lifecycle 3;\n"
            "audio at every rate 4; editor, automation 5; realtime 6; threads 7; instances 8.\n"

@@ -14,6 +14,7 @@ struct ValidateOptions {
     std::string jsonPath;
     std::string only; // a check name or the family before its dot; empty: all
     bool help = false;
+    bool version = false; // --version: print the version, then exit
 };
 
 bool parseValidateOptions(const std::vector<std::string>& arguments, ValidateOptions& options,
