@@ -43,11 +43,9 @@ constexpr float kIntRangeLimit = 2147483648.0f;
 // Sets the setup's coefficient and feedback for an envelope byte.
 void deriveCoefficients(FilterSetup& setup, int envelopeByte);
 
-// One step with a prepared setup (its states are stored back by
-// finishFilter). Inline: it runs 33,000 times a second
-// inside the tick loop.
-inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t x) {
-    const int envelopeByte = takeLevel(core.filterStream);
+// One step with a prepared setup and a given envelope byte; it touches
+// nothing but the setup.
+inline std::int32_t stepFilter(FilterSetup& setup, int envelopeByte, std::int32_t x) {
     if (envelopeByte != setup.cachedByte) deriveCoefficients(setup, envelopeByte);
 
     const double g = setup.coefficient;
@@ -68,6 +66,13 @@ inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t 
         return rounded > 0.0f ? INT32_MAX : (rounded < 0.0f ? INT32_MIN : 0);
     const std::int32_t truncated = static_cast<std::int32_t>(rounded);
     return static_cast<float>(truncated) > rounded ? truncated - 1 : truncated;
+}
+
+// One step with a prepared setup (its states are stored back by
+// finishFilter), taking the next byte of the filter envelope. Inline: it runs
+// 33,000 times a second inside the tick loop.
+inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t x) {
+    return stepFilter(setup, takeLevel(core.filterStream), x);
 }
 
 // x: summed output word minus 2048. c, r: cutoffCoef and resonance at the

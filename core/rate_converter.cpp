@@ -3,43 +3,114 @@
 // runs between the sample before the newest and the newest. The phase and
 // both samples carry over between calls: output never depends on how the
 // host splits it into blocks.
+//
+// A block is rendered in stretches; before each, the core is checked for an
+// output that can no longer change (no key sounding, the filter at rest), and
+// from there on the block only fills in that sample and advances the phases.
+// Nothing else touches the core during a block, so once steady it stays
+// steady to the block's end.
 #include "rate_converter.h"
 
+#include "steady_output.h"
 #include "tone_generator.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace t815 {
 
-void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, double hostRate) {
+namespace {
+
+constexpr std::int32_t kStretch = 256; // samples between checks for a steady output
+
+bool sameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+struct Converter {
+    double step;
+    double phase;
+    float prev;
+    float next;
+};
+
+void write(float* first, float* second, std::int32_t i, float v) {
+    first[i] = v;
+    if (second != nullptr) second[i] = v;
+}
+
+// Samples from..to-1 with every tick yielding `sample`.
+void renderSteady(SynthCore& core, TickSetup& setup, Converter& c, float* first, float* second,
+                  std::int32_t from, std::int32_t to, float sample) {
+    std::uint64_t ticks = 0;
+    std::int32_t i = from;
+    // Interpolated until both samples it spans are the steady one (two ticks).
+    for (; i < to && !(sameBits(c.prev, sample) && sameBits(c.next, sample)); ++i) {
+        c.phase += c.step;
+        while (c.phase >= 1.0) {
+            c.phase -= 1.0;
+            c.prev = c.next;
+            c.next = sample;
+            ++ticks;
+        }
+        write(first, second, i,
+              static_cast<float>(c.prev + (static_cast<double>(c.next) - c.prev) * c.phase));
+    }
+    if (i < to) {
+        std::fill(first + i, first + to, sample);
+        if (second != nullptr) std::fill(second + i, second + to, sample);
+        ticks += advancePhase(core.phaseJump, c.phase, c.step, static_cast<std::uint64_t>(to - i));
+    }
+    skipSteadyTicks(core, setup, ticks);
+}
+
+void renderTicks(SynthCore& core, TickSetup& setup, Converter& c, float* first, float* second,
+                 std::int32_t from, std::int32_t to) {
+    for (std::int32_t i = from; i < to; ++i) {
+        c.phase += c.step;
+        while (c.phase >= 1.0) {
+            c.phase -= 1.0;
+            c.prev = c.next;
+            c.next = core.romReady ? runTick(core, setup) : 0.0f;
+        }
+        write(first, second, i,
+              static_cast<float>(c.prev + (static_cast<double>(c.next) - c.prev) * c.phase));
+    }
+}
+
+} // namespace
+
+void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, double hostRate,
+                 TickPolicy policy) {
     if (!(hostRate >= kLowestHostRate) || !std::isfinite(hostRate)) hostRate = kFallbackHostRate;
     const double step = kCoreRate / hostRate;
     if (n <= 0 || first == nullptr) return;
 
-    // Nothing else touches the core during a block, so what a tick derives
-    // from the settings is derived once, and the tick's working state stays
-    // out of memory until the block ends.
+    // What a tick derives from the settings is derived once per block, and
+    // the tick's working state stays out of memory until the block ends.
     TickSetup setup = prepareTick(core);
-    double phase = core.resamplePhase;
-    float prev = core.prevSample;
-    float next = core.nextSample;
+    Converter c{step, core.resamplePhase, core.prevSample, core.nextSample};
 
-    for (std::int32_t i = 0; i < n; ++i) {
-        phase += step;
-        while (phase >= 1.0) {
-            phase -= 1.0;
-            prev = next;
-            next = core.romReady ? runTick(core, setup) : 0.0f;
+    if (policy == TickPolicy::computeEveryTick) {
+        renderTicks(core, setup, c, first, second, 0, n);
+    } else {
+        for (std::int32_t i = 0; i < n;) {
+            float sample;
+            if (steadyOutput(core, setup, sample)) {
+                renderSteady(core, setup, c, first, second, i, n, sample);
+                break;
+            }
+            const std::int32_t end = n - i > kStretch ? i + kStretch : n;
+            renderTicks(core, setup, c, first, second, i, end);
+            i = end;
         }
-        const float v = static_cast<float>(prev + (static_cast<double>(next) - prev) * phase);
-        first[i] = v;
-        if (second != nullptr) second[i] = v;
     }
 
     finishTicks(core, setup);
-    core.resamplePhase = phase;
-    core.prevSample = prev;
-    core.nextSample = next;
+    core.resamplePhase = c.phase;
+    core.prevSample = c.prev;
+    core.nextSample = c.next;
 }
 
 } // namespace t815

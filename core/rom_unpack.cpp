@@ -51,6 +51,12 @@ bool unpackRom(SynthCore& core) {
 
     std::memcpy(core.levelTableLow, romChip(kChipLevelLow), kLevelTableSize);
     std::memcpy(core.levelTableHigh, romChip(kChipLevelHigh), kLevelTableSize);
+    // With amplitude 0 the level index is the code's magnitude, below 1024.
+    core.zeroAmplitudeSilent = true;
+    for (int i = 0; i < kSilentLevelIndices; ++i)
+        if (core.levelTableLow[i] + 1 != kOscillatorZero ||
+            core.levelTableHigh[i] + 256 != kOscillatorZero)
+            core.zeroAmplitudeSilent = false;
 
     const std::uint8_t* entries = romChip(kChipVoices) + kVoiceEntriesOffset;
     for (int k = 0; k < kProgramCount; ++k) {

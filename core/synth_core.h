@@ -6,6 +6,7 @@
 #pragma once
 
 #include "envelope_stream.h"
+#include "phase_jump.h"
 #include "voice_program.h"
 
 #include <cstdint>
@@ -20,9 +21,11 @@ constexpr int kMaxPitch = kPitchCount - 1;
 constexpr int kWaveLength = 512; // sample codes per wave cycle
 constexpr int kWaveCount = 8;
 constexpr int kLevelTableSize = 2048;
-constexpr int kSlotCount = 4;       // key slots
-constexpr int kOscillatorCount = 8; // two per slot: 2k (A) and 2k + 1 (B)
-constexpr int kHighestKey = 84;     // note-ons above are ignored
+constexpr int kOscillatorZero = 256;      // an oscillator's level at rest
+constexpr int kSilentLevelIndices = 1024; // level indices an amplitude byte of 0 can give
+constexpr int kSlotCount = 4;             // key slots
+constexpr int kOscillatorCount = 8;       // two per slot: 2k (A) and 2k + 1 (B)
+constexpr int kHighestKey = 84;           // note-ons above are ignored
 
 enum SlotState : std::int32_t { kSlotFree = 0, kSlotHeld = 1, kSlotReleased = 2 };
 
@@ -40,15 +43,16 @@ struct SynthCore {
     std::uint8_t levelTableLow[kLevelTableSize];       // codes with bit 10 clear
     std::uint8_t levelTableHigh[kLevelTableSize];      // codes with bit 10 set
     bool romReady;                                     // tables and programs unpacked
-    std::uint32_t noteCounter;                         // accepted note-ons, wrapping
-    std::int32_t currentProgram;                       // selected program number
-    bool unisonOn;                                     // oscillator B of every slot sounds
-    bool filterOn;                                     // output filter applied
-    float cutoffCoef;                                  // 0.05..0.99, written by the shell
-    float resonance;                                   // 0..0.95 from the parameter
-    std::int32_t pitchOffset;                          // pitch-index steps (1/16 semitone)
-    float bendRatio;                                   // multiplies every phase increment
-    std::int32_t oscPitch[kOscillatorCount];           // pitch index 0..2111; 0 silent
+    bool zeroAmplitudeSilent;    // every level below index 1024 is the zero: amplitude 0 is silence
+    std::uint32_t noteCounter;   // accepted note-ons, wrapping
+    std::int32_t currentProgram; // selected program number
+    bool unisonOn;               // oscillator B of every slot sounds
+    bool filterOn;               // output filter applied
+    float cutoffCoef;            // 0.05..0.99, written by the shell
+    float resonance;             // 0..0.95 from the parameter
+    std::int32_t pitchOffset;    // pitch-index steps (1/16 semitone)
+    float bendRatio;             // multiplies every phase increment
+    std::int32_t oscPitch[kOscillatorCount]; // pitch index 0..2111; 0 silent
     VoiceSlot slots[kSlotCount];
     ByteSequence ampTemplate;                 // current program's amplitude envelope
     ByteSequence filterTemplate;              // current program's filter envelope
@@ -59,6 +63,9 @@ struct SynthCore {
     double resamplePhase;                     // ticks consumed past prevSample, 0..1
     float prevSample;                         // core sample before the newest
     float nextSample;                         // newest core sample
+
+    // Derived from the state above, rebuilt when what it derives from changes.
+    PhaseJump phaseJump; // the converter's phase over many samples at once
 };
 
 // Longest sequence any builder makes from the factory programs. Storage of
