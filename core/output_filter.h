@@ -40,8 +40,24 @@ inline void finishFilter(SynthCore& core, const FilterSetup& setup) {
 // 2^31: floats of this magnitude or more do not convert to int32.
 constexpr float kIntRangeLimit = 2147483648.0f;
 
+struct FilterCoefficients {
+    float coefficient; // G
+    float feedback;    // Q
+};
+
+// G and Q for an envelope byte. Takes its inputs by value so that a caller's
+// setup never has its address taken and can stay in registers.
+FilterCoefficients filterCoefficients(float floor, double cutoff, float resonance,
+                                      int envelopeByte);
+
 // Sets the setup's coefficient and feedback for an envelope byte.
-void deriveCoefficients(FilterSetup& setup, int envelopeByte);
+inline void deriveCoefficients(FilterSetup& setup, int envelopeByte) {
+    const FilterCoefficients derived =
+        filterCoefficients(setup.floor, setup.cutoff, setup.resonance, envelopeByte);
+    setup.coefficient = derived.coefficient;
+    setup.feedback = derived.feedback;
+    setup.cachedByte = envelopeByte;
+}
 
 // One step with a prepared setup and a given envelope byte; it touches
 // nothing but the setup.

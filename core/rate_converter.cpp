@@ -12,6 +12,7 @@
 #include "rate_converter.h"
 
 #include "steady_output.h"
+#include "tick_stretch.h"
 #include "tone_generator.h"
 
 #include <algorithm>
@@ -65,8 +66,48 @@ void renderSteady(SynthCore& core, TickSetup& setup, Converter& c, float* first,
     skipSteadyTicks(core, setup, ticks);
 }
 
+// The stretch's ticks through envelope readers, every working value a local
+// that nothing else can reach, so that it stays in registers. Returns the
+// number of ticks taken.
+template <bool unison, bool filterOn>
+std::uint32_t renderStretch(TickSetup& setup, const EnvelopeReaders& readers, Converter& c,
+                            float* first, float* second, std::int32_t from, std::int32_t to) {
+    TickSetup local = setup;
+    const double step = c.step;
+    double phase = c.phase;
+    float prev = c.prev;
+    float next = c.next;
+    std::uint32_t t = 0;
+    for (std::int32_t i = from; i < to; ++i) {
+        phase += step;
+        while (phase >= 1.0) {
+            phase -= 1.0;
+            prev = next;
+            next = runStretchTick<unison, filterOn>(local, readers, t++);
+        }
+        write(first, second, i,
+              static_cast<float>(prev + (static_cast<double>(next) - prev) * phase));
+    }
+    setup = local;
+    c.phase = phase;
+    c.prev = prev;
+    c.next = next;
+    return t;
+}
+
 void renderTicks(SynthCore& core, TickSetup& setup, Converter& c, float* first, float* second,
                  std::int32_t from, std::int32_t to) {
+    // At most one tick more than the samples' share: the phase starts below 1.
+    const auto mostTicks = static_cast<std::uint32_t>((to - from) * c.step) + 2;
+    EnvelopeReaders readers;
+    if (core.romReady && prepareReaders(core, setup, mostTicks, readers)) {
+        const auto stretch =
+            setup.unisonOn
+                ? (setup.filterOn ? renderStretch<true, true> : renderStretch<true, false>)
+                : (setup.filterOn ? renderStretch<false, true> : renderStretch<false, false>);
+        finishReaders(core, setup, readers, stretch(setup, readers, c, first, second, from, to));
+        return;
+    }
     for (std::int32_t i = from; i < to; ++i) {
         c.phase += c.step;
         while (c.phase >= 1.0) {
@@ -92,19 +133,15 @@ void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, d
     TickSetup setup = prepareTick(core);
     Converter c{step, core.resamplePhase, core.prevSample, core.nextSample};
 
-    if (policy == TickPolicy::computeEveryTick) {
-        renderTicks(core, setup, c, first, second, 0, n);
-    } else {
-        for (std::int32_t i = 0; i < n;) {
-            float sample;
-            if (steadyOutput(core, setup, sample)) {
-                renderSteady(core, setup, c, first, second, i, n, sample);
-                break;
-            }
-            const std::int32_t end = n - i > kStretch ? i + kStretch : n;
-            renderTicks(core, setup, c, first, second, i, end);
-            i = end;
+    for (std::int32_t i = 0; i < n;) {
+        float sample;
+        if (policy == TickPolicy::skipSteadyTicks && steadyOutput(core, setup, sample)) {
+            renderSteady(core, setup, c, first, second, i, n, sample);
+            break;
         }
+        const std::int32_t end = n - i > kStretch ? i + kStretch : n;
+        renderTicks(core, setup, c, first, second, i, end);
+        i = end;
     }
 
     finishTicks(core, setup);

@@ -65,6 +65,12 @@ struct SynthCore {
     float nextSample;                         // newest core sample
 
     // Derived from the state above, rebuilt when what it derives from changes.
+    // The level tables merged (low + 1 at 0..2047, high + 256 above) and the
+    // wave codes as indices into them (magnitude, sign at bit 11), so that a
+    // code plus four times the amplitude byte is the level's index. Built by
+    // unpackRom, the only writer of the tables.
+    std::uint16_t levelByIndex[2 * kLevelTableSize];
+    std::uint16_t waveLevelIndices[kWaveCount * kWaveLength];
     PhaseJump phaseJump; // the converter's phase over many samples at once
 };
 

@@ -11,6 +11,8 @@ TickSetup prepareTick(const SynthCore& core) {
     TickSetup setup;
     const int flags = currentVoiceProgram(core)[toneFlags];
     setup.wave = core.waveTable + kWaveLength * waveNumber(flags);
+    setup.waveLevelIndices = core.waveLevelIndices + kWaveLength * waveNumber(flags);
+    setup.levelByIndex = core.levelByIndex;
     const double bend = core.bendRatio;
     for (int i = 0; i < kOscillatorCount; ++i) {
         const double bent = core.pitchIncrements[core.oscPitch[i]] * bend;

@@ -16,7 +16,9 @@ namespace t815 {
 // wave, the bent phase increments, the filter's settings) and working copies
 // of the phases and filter states, stored back by finishTicks.
 struct TickSetup {
-    const std::uint16_t* wave;                  // the current program's 512 codes
+    const std::uint16_t* wave;             // the current program's 512 codes
+    const std::uint16_t* waveLevelIndices; // the same as indices into levelByIndex
+    const std::uint16_t* levelByIndex;
     std::uint32_t increments[kOscillatorCount]; // bent increment per oscillator
     std::uint32_t phases[kOscillatorCount];     // working copy of oscPhase
     bool unisonOn;
