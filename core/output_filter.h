@@ -81,7 +81,8 @@ inline std::int32_t stepFilter(FilterSetup& setup, int envelopeByte, std::int32_
     if (!(rounded > -kIntRangeLimit && rounded < kIntRangeLimit))
         return rounded > 0.0f ? INT32_MAX : (rounded < 0.0f ? INT32_MIN : 0);
     const std::int32_t truncated = static_cast<std::int32_t>(rounded);
-    return static_cast<float>(truncated) > rounded ? truncated - 1 : truncated;
+    // Without a branch: the sign of the output is as good as random.
+    return truncated - static_cast<std::int32_t>(static_cast<float>(truncated) > rounded);
 }
 
 // One step with a prepared setup (its states are stored back by

@@ -66,13 +66,45 @@ void renderSteady(SynthCore& core, TickSetup& setup, Converter& c, float* first,
     skipSteadyTicks(core, setup, ticks);
 }
 
-// The stretch's ticks through envelope readers, every working value a local
-// that nothing else can reach, so that it stays in registers. Returns the
-// number of ticks taken.
+// The stretch's ticks from envelope rows, then the samples interpolated
+// between them. The ticks run in a loop free of unpredictable branches, every
+// working value a local that nothing else can reach, and each step of it sums
+// the levels of a tick kLead ticks ahead of the one it filters: the two are
+// independent, so the processor overlaps the oscillators' work with the
+// filter's recursion. The loop takes `mostTicks`, the most the samples can
+// owe; the phases and the filter's states are then set to those after the
+// ticks the samples did take (a tick past those changes nothing else).
+// Returns that number of ticks.
 template <bool unison, bool filterOn>
-std::uint32_t renderStretch(TickSetup& setup, const EnvelopeReaders& readers, Converter& c,
-                            float* first, float* second, std::int32_t from, std::int32_t to) {
-    TickSetup local = setup;
+std::uint32_t renderStretch(TickSetup& setup, const EnvelopeRows& rows, std::uint32_t mostTicks,
+                            Converter& c, float* first, float* second, std::int32_t from,
+                            std::int32_t to) {
+    constexpr std::uint32_t kLead = 8;
+    std::uint32_t sums[kStretchTicks];
+    float samples[kStretchTicks];
+    float states[kStretchTicks][2];
+    const PhaseVectors start = loadPhases(setup);
+    {
+        PhaseVectors phases = start;
+        FilterSetup filter = setup.filter;
+        const std::uint16_t* indices = setup.waveLevelIndices;
+        const std::uint16_t* levels = setup.levelByIndex;
+        const std::uint32_t lead = std::min(kLead, mostTicks);
+        for (std::uint32_t t = 0; t < lead; ++t)
+            sums[t] = sumRowLevels<unison>(phases, indices, levels, rows, t);
+        auto filterTick = [&](std::uint32_t t) {
+            samples[t] = rowSample<filterOn>(filter, rows, t, sums[t]);
+            states[t][0] = filter.s1;
+            states[t][1] = filter.s2;
+        };
+        for (std::uint32_t t = lead; t < mostTicks; ++t) {
+            sums[t] = sumRowLevels<unison>(phases, indices, levels, rows, t);
+            filterTick(t - lead);
+        }
+        for (std::uint32_t t = mostTicks - lead; t < mostTicks; ++t)
+            filterTick(t);
+    }
+
     const double step = c.step;
     double phase = c.phase;
     float prev = c.prev;
@@ -83,29 +115,41 @@ std::uint32_t renderStretch(TickSetup& setup, const EnvelopeReaders& readers, Co
         while (phase >= 1.0) {
             phase -= 1.0;
             prev = next;
-            next = runStretchTick<unison, filterOn>(local, readers, t++);
+            next = samples[t++];
         }
         write(first, second, i,
               static_cast<float>(prev + (static_cast<double>(next) - prev) * phase));
     }
-    setup = local;
     c.phase = phase;
     c.prev = prev;
     c.next = next;
+
+    // Phases count modulo 2^20, which divides 2^32.
+    const PhaseVector count = {t, t, t, t};
+    PhaseVectors taken = start;
+    taken.low = (start.low + count * start.lowIncrement) & tick::kPhaseMask;
+    taken.high = (start.high + count * start.highIncrement) & tick::kPhaseMask;
+    storePhases(setup, taken);
+    if (filterOn && t > 0) {
+        setup.filter.s1 = states[t - 1][0];
+        setup.filter.s2 = states[t - 1][1];
+    }
     return t;
 }
 
 void renderTicks(SynthCore& core, TickSetup& setup, Converter& c, float* first, float* second,
                  std::int32_t from, std::int32_t to) {
     // At most one tick more than the samples' share: the phase starts below 1.
-    const auto mostTicks = static_cast<std::uint32_t>((to - from) * c.step) + 2;
-    EnvelopeReaders readers;
-    if (core.romReady && prepareReaders(core, setup, mostTicks, readers)) {
+    const double mostTicks = (to - from) * c.step + 2.0;
+    EnvelopeRows rows;
+    if (core.romReady && mostTicks <= kStretchTicks &&
+        fillRows(core, setup, static_cast<std::uint32_t>(mostTicks), rows)) {
         const auto stretch =
             setup.unisonOn
                 ? (setup.filterOn ? renderStretch<true, true> : renderStretch<true, false>)
                 : (setup.filterOn ? renderStretch<false, true> : renderStretch<false, false>);
-        finishReaders(core, setup, readers, stretch(setup, readers, c, first, second, from, to));
+        const auto most = static_cast<std::uint32_t>(mostTicks);
+        finishRows(core, setup, rows, stretch(setup, rows, most, c, first, second, from, to));
         return;
     }
     for (std::int32_t i = from; i < to; ++i) {
@@ -133,13 +177,16 @@ void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, d
     TickSetup setup = prepareTick(core);
     Converter c{step, core.resamplePhase, core.prevSample, core.nextSample};
 
+    // Stretches short enough for their ticks to fit the envelope rows.
+    const std::int32_t stretch =
+        std::max(1, std::min(kStretch, static_cast<std::int32_t>((kStretchTicks - 2) / step)));
     for (std::int32_t i = 0; i < n;) {
         float sample;
         if (policy == TickPolicy::skipSteadyTicks && steadyOutput(core, setup, sample)) {
             renderSteady(core, setup, c, first, second, i, n, sample);
             break;
         }
-        const std::int32_t end = n - i > kStretch ? i + kStretch : n;
+        const std::int32_t end = n - i > stretch ? i + stretch : n;
         renderTicks(core, setup, c, first, second, i, end);
         i = end;
     }
