@@ -4,12 +4,14 @@
 // or off) at 44.1 and 48 kHz, one note, and the heaviest case, four held
 // notes with unison and the filter at 48 kHz; and the cost of the events
 // that copy or rebuild envelopes: a note-on with program 37's 192,900-byte
-// template and a program select with reset.
+// template and a program select with reset; and the filter's recursion
+// alone, the bound of the heaviest case.
 #include "key_slots.h"
 #include "program_select.h"
 #include "rate_converter.h"
 #include "reference_render.h"
 #include "synth_core.h"
+#include "tone_generator.h"
 
 #ifdef T815_PORTABLE_BENCHMARK
 #include "portable_benchmark.h"
@@ -114,6 +116,37 @@ T815_RENDER_CASES(OneNote, playingCase(state, renderer, {60}, true));
 T815_RENDER_CASES(FourNotesUnisonFilter, playingCase(state, renderer, {48, 55, 60, 64}, true));
 T815_RENDER_CASES(FourNotesUnisonNoFilter, playingCase(state, renderer, {48, 55, 60, 64}, false));
 
+// The bound of the heaviest case: the filter's recursion alone, the steps
+// of one 48 kHz block (352 ticks) fed with the heaviest case's words and
+// envelope bytes, each step waiting for the one before.
+void BM_FilterRecursionOnly(benchmark::State& state) {
+    constexpr int kTicks = 352;
+    CoreHolder holder;
+    SynthCore& core = *holder.core;
+    selectProgram(core, 37, true);
+    for (int key : {48, 55, 60, 64})
+        noteOn(core, key);
+    std::vector<std::int32_t> words(kTicks);
+    std::vector<int> bytes(kTicks);
+    TickSetup setup = prepareTick(core);
+    core.filterOn = false; // the words before the filter
+    for (int t = 0; t < 20000 + kTicks; ++t) {
+        const float sample = runTick(core, setup);
+        if (t >= 20000) words[t - 20000] = static_cast<std::int32_t>(sample * 2048.0f);
+    }
+    const std::vector<std::uint8_t>& envelope = core.filterStream.levels;
+    for (int t = 0; t < kTicks; ++t)
+        bytes[t] = envelope[std::min<std::size_t>(envelope.size() / 2 + t, envelope.size() - 1)];
+    FilterSetup filter = prepareFilter(core, core.cutoffCoef, core.resonance);
+    for (auto _ : state) {
+        std::int32_t sum = 0;
+        for (int t = 0; t < kTicks; ++t)
+            sum += stepFilter(filter, bytes[t], words[t]);
+        benchmark::DoNotOptimize(sum);
+    }
+    reportRate(state, 48000.0);
+}
+
 void BM_NoteOnProgram37(benchmark::State& state) {
     CoreHolder holder;
     selectProgram(*holder.core, 37, true);
@@ -132,6 +165,7 @@ void BM_ProgramSelectWithReset(benchmark::State& state) {
     }
 }
 
+BENCHMARK(BM_FilterRecursionOnly);
 BENCHMARK(BM_NoteOnProgram37);
 BENCHMARK(BM_ProgramSelectWithReset);
 

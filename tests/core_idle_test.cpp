@@ -133,7 +133,7 @@ bool steady(const SynthCore& core) {
 }
 
 // Renders a scenario with and without skipping, block by block; a silence
-// lasts until the skipping core is steady and then 20 s more.
+// lasts until the skipping core is steady and then 4 s more.
 void compare(const Scenario& scenario, double rate, int blockSize) {
     SCOPED_TRACE(testing::Message()
                  << scenario.name << " at " << rate << " Hz, blocks of " << blockSize);
@@ -160,7 +160,7 @@ void compare(const Scenario& scenario, double rate, int blockSize) {
         for (; !steady(*skipping) && blocks < 60 * blocksPerSecond; ++blocks)
             block();
         EXPECT_TRUE(steady(*skipping)) << "still not steady after a minute";
-        for (int i = 0; i < 20 * blocksPerSecond; ++i)
+        for (int i = 0; i < 4 * blocksPerSecond; ++i)
             block();
         EXPECT_TRUE(same);
         expectSameState(*skipping, *full);
