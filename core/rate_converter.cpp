@@ -79,7 +79,7 @@ template <bool unison, bool filterOn>
 std::uint32_t renderStretch(TickSetup& setup, const EnvelopeRows& rows, std::uint32_t mostTicks,
                             Converter& c, float* first, float* second, std::int32_t from,
                             std::int32_t to) {
-    constexpr std::uint32_t kLead = 8;
+    constexpr std::uint32_t kLead = 32;
     std::uint32_t sums[kStretchTicks];
     float samples[kStretchTicks];
     float states[kStretchTicks][2];
