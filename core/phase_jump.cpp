@@ -26,10 +26,11 @@ void walk(double& phase, double step, std::uint64_t samples, std::uint64_t& tick
 
 // One sample in units: the sum past a tick has one bit fewer of precision
 // and rounds to even, ties to a multiple of 4.
-std::uint64_t stepUnits(std::uint64_t p, std::uint64_t s) {
+std::uint64_t stepUnits(std::uint64_t p, std::uint64_t s, std::uint64_t& ticks) {
     std::uint64_t t = p + s;
     if (t < kWrap) return t;
     if (t & 1) t += ((t >> 1) & 1) ? 1 : -1;
+    ++ticks;
     return t - kWrap;
 }
 
@@ -53,9 +54,9 @@ void build(PhaseJump& jump, double step) {
         const std::uint64_t middle = (from + (to - from) / 2) & ~std::uint64_t{3};
         for (int residue = 0; residue < 4; ++residue) {
             const std::uint64_t start = middle + residue;
-            std::uint64_t p = start;
+            std::uint64_t p = start, ticks = 0;
             for (int n = 0; n < kJumpSamples; ++n)
-                p = stepUnits(p, s);
+                p = stepUnits(p, s, ticks);
             const std::uint64_t unrounded = (start + kJumpSamples * s) % kWrap;
             jump.drift[i][residue] =
                 static_cast<std::int8_t>(static_cast<std::int64_t>(p - unrounded));
@@ -63,12 +64,8 @@ void build(PhaseJump& jump, double step) {
     }
 }
 
-// 64 samples at once; false when the phase is not in reach of the table.
-bool jumpSamples(const PhaseJump& jump, double& phase, std::uint64_t& ticks) {
-    const double scaled = phase * kUnitsPerTick;
-    if (!(phase >= 0.0 && phase < 1.0)) return false;
-    const std::uint64_t p = static_cast<std::uint64_t>(scaled);
-    if (static_cast<double>(p) != scaled) return false;
+// 64 samples at once from p units; false when p is not in reach of the table.
+bool jumpSamples(const PhaseJump& jump, std::uint64_t& p, std::uint64_t& ticks) {
     const std::uint64_t s = jump.stepUnits;
     const std::uint64_t sum = p + kJumpSamples * s; // below 2^60
     std::uint64_t next = sum % kWrap;
@@ -81,7 +78,7 @@ bool jumpSamples(const PhaseJump& jump, double& phase, std::uint64_t& ticks) {
         next += static_cast<std::uint64_t>(static_cast<std::int64_t>(jump.drift[i][p & 3]));
     }
     ticks += sum / kWrap;
-    phase = static_cast<double>(next) / kUnitsPerTick;
+    p = next;
     return true;
 }
 
@@ -90,9 +87,21 @@ bool jumpSamples(const PhaseJump& jump, double& phase, std::uint64_t& ticks) {
 std::uint64_t advancePhase(PhaseJump& jump, double& phase, double step, std::uint64_t samples) {
     if (jump.step != step) build(jump, step);
     std::uint64_t ticks = 0;
-    if (jump.integral)
+    // In units from start to end, converted once (the conversions are library
+    // calls on 32-bit targets). A phase off the grid, left by another host
+    // rate, takes the per-sample loop for this call; it is on the grid after.
+    const double scaled = phase * kUnitsPerTick;
+    const std::uint64_t p0 = static_cast<std::uint64_t>(scaled);
+    if (jump.integral && samples >= kJumpSamples && phase >= 0.0 && phase < 1.0 &&
+        static_cast<double>(p0) == scaled) {
+        std::uint64_t p = p0;
         for (; samples >= kJumpSamples; samples -= kJumpSamples)
-            if (!jumpSamples(jump, phase, ticks)) walk(phase, step, kJumpSamples, ticks);
+            if (!jumpSamples(jump, p, ticks))
+                for (int n = 0; n < kJumpSamples; ++n) {
+                    p = stepUnits(p, jump.stepUnits, ticks);
+                }
+        phase = static_cast<double>(p) / kUnitsPerTick;
+    }
     walk(phase, step, samples, ticks);
     return ticks;
 }
