@@ -29,11 +29,12 @@ bool sameBits(float a, float b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// The converter's state during a block (stored back at its end).
 struct Converter {
-    double step;
-    double phase;
-    float prev;
-    float next;
+    double step;  // ticks per output sample
+    double phase; // resamplePhase
+    float prev;   // prevSample
+    float next;   // nextSample
 };
 
 void write(float* first, float* second, std::int32_t i, float v) {

@@ -43,16 +43,15 @@ struct SynthCore {
     std::uint8_t levelTableLow[kLevelTableSize];       // codes with bit 10 clear
     std::uint8_t levelTableHigh[kLevelTableSize];      // codes with bit 10 set
     bool romReady;                                     // tables and programs unpacked
-    bool zeroAmplitudeSilent;    // every level below index 1024 is the zero: amplitude 0 is silence
-    std::uint32_t noteCounter;   // accepted note-ons, wrapping
-    std::int32_t currentProgram; // selected program number
-    bool unisonOn;               // oscillator B of every slot sounds
-    bool filterOn;               // output filter applied
-    float cutoffCoef;            // 0.05..0.99, written by the shell
-    float resonance;             // 0..0.95 from the parameter
-    std::int32_t pitchOffset;    // pitch-index steps (1/16 semitone)
-    float bendRatio;             // multiplies every phase increment
-    std::int32_t oscPitch[kOscillatorCount]; // pitch index 0..2111; 0 silent
+    std::uint32_t noteCounter;                         // accepted note-ons, wrapping
+    std::int32_t currentProgram;                       // selected program number
+    bool unisonOn;                                     // oscillator B of every slot sounds
+    bool filterOn;                                     // output filter applied
+    float cutoffCoef;                                  // 0.05..0.99, written by the shell
+    float resonance;                                   // 0..0.95 from the parameter
+    std::int32_t pitchOffset;                          // pitch-index steps (1/16 semitone)
+    float bendRatio;                                   // multiplies every phase increment
+    std::int32_t oscPitch[kOscillatorCount];           // pitch index 0..2111; 0 silent
     VoiceSlot slots[kSlotCount];
     ByteSequence ampTemplate;                 // current program's amplitude envelope
     ByteSequence filterTemplate;              // current program's filter envelope
@@ -71,7 +70,8 @@ struct SynthCore {
     // unpackRom, the only writer of the tables.
     std::uint16_t levelByIndex[2 * kLevelTableSize];
     std::uint16_t waveLevelIndices[kWaveCount * kWaveLength];
-    PhaseJump phaseJump; // the converter's phase over many samples at once
+    bool zeroAmplitudeSilent; // every level below index 1024 is the zero: amplitude 0 is silence
+    PhaseJump phaseJump;      // the converter's phase over many samples at once
 };
 
 // Longest sequence any builder makes from the factory programs. Storage of
