@@ -1,12 +1,17 @@
-// The core's cost: real-time factor of rendering at 48 kHz (seconds of audio
-// per second of one core) for silence, one note and the heaviest case (four
-// held notes, unison and the filter on), and the cost of the events that copy
-// or rebuild envelopes: a note-on with program 37's 192,900-byte template
-// and a program select with reset.
+// The core's cost per block of 512 samples, each case timed with the core's
+// renderer and with the renderer it replaced (reference_render.h) in the same
+// run: an idle instance (a resonant program's note long over, the filter on
+// or off) at 44.1 and 48 kHz, one note, and the heaviest case, four held
+// notes with unison and the filter at 48 kHz; and the cost of the events
+// that copy or rebuild envelopes: a note-on with program 37's 192,900-byte
+// template and a program select with reset; and the filter's recursion
+// alone, the bound of the heaviest case.
 #include "key_slots.h"
 #include "program_select.h"
 #include "rate_converter.h"
+#include "reference_render.h"
 #include "synth_core.h"
+#include "tone_generator.h"
 
 #ifdef T815_PORTABLE_BENCHMARK
 #include "portable_benchmark.h"
@@ -14,6 +19,7 @@
 #include <benchmark/benchmark.h>
 #endif
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -21,7 +27,6 @@ namespace {
 
 using namespace t815;
 
-constexpr double kRate = 48000.0;
 constexpr int kBlock = 512;
 
 struct CoreHolder {
@@ -30,10 +35,50 @@ struct CoreHolder {
     ~CoreHolder() { teardownCore(*core); }
 };
 
-void renderCase(benchmark::State& state, std::initializer_list<int> keys, bool filterOn) {
+enum class Renderer { core, reference };
+
+void render(Renderer renderer, SynthCore& core, float* left, float* right, double rate) {
+    if (renderer == Renderer::core)
+        renderBlock(core, left, right, kBlock, rate);
+    else
+        reference::renderBlock(core, left, right, kBlock, rate);
+}
+
+void reportRate(benchmark::State& state, double rate) {
+    const double seconds = static_cast<double>(state.iterations()) * kBlock / rate;
+    state.counters["realtime_x"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
+}
+
+// No key sounding: program 01's note (resonant, so the filter settles on a
+// subnormal fixed point) played and left to die away for a minute.
+void idleCase(benchmark::State& state, Renderer renderer, double rate, bool filterOn) {
     CoreHolder holder;
     SynthCore& core = *holder.core;
-    selectProgram(core, 37, true); // longest envelopes: the notes sound throughout
+    selectProgram(core, 1, true);
+    core.filterOn = filterOn;
+    std::vector<float> left(kBlock), right(kBlock);
+    noteOn(core, 60);
+    for (int i = 0; i < 50; ++i)
+        renderBlock(core, left.data(), right.data(), kBlock, rate);
+    noteOff(core, 60);
+    for (int i = 0; i < 60 * 100; ++i)
+        renderBlock(core, left.data(), right.data(), kBlock, rate);
+    for (auto _ : state) {
+        render(renderer, core, left.data(), right.data(), rate);
+        benchmark::DoNotOptimize(left.data());
+    }
+    reportRate(state, rate);
+}
+
+// Notes that sound throughout: every block replays the same stretch of
+// program 37's envelopes.
+void playingCase(benchmark::State& state, Renderer renderer, std::initializer_list<int> keys,
+                 bool filterOn) {
+    constexpr double kRate = 48000.0;
+    constexpr std::uint32_t kReplayFrom = 20000;
+    CoreHolder holder;
+    SynthCore& core = *holder.core;
+    selectProgram(core, 37, true);
     for (int key : keys)
         noteOn(core, key);
     core.unisonOn = true;
@@ -41,24 +86,65 @@ void renderCase(benchmark::State& state, std::initializer_list<int> keys, bool f
     core.filterOn = filterOn;
     std::vector<float> left(kBlock), right(kBlock);
     for (auto _ : state) {
-        renderBlock(core, left.data(), right.data(), kBlock, kRate);
+        for (EnvelopeStream& stream : core.ampStreams)
+            stream.readPos = kReplayFrom;
+        core.filterStream.readPos =
+            std::min<std::uint32_t>(kReplayFrom, core.filterStream.levels.size() / 2);
+        render(renderer, core, left.data(), right.data(), kRate);
         benchmark::DoNotOptimize(left.data());
     }
-    const double seconds = static_cast<double>(state.iterations()) * kBlock / kRate;
-    state.counters["realtime_x"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
+    reportRate(state, kRate);
 }
 
-void BM_RenderSilence(benchmark::State& state) {
-    renderCase(state, {}, true);
-}
-void BM_RenderOneNote(benchmark::State& state) {
-    renderCase(state, {60}, true);
-}
-void BM_RenderFourNotesUnisonFilter(benchmark::State& state) {
-    renderCase(state, {48, 55, 60, 64}, true);
-}
-void BM_RenderFourNotesUnisonNoFilter(benchmark::State& state) {
-    renderCase(state, {48, 55, 60, 64}, false);
+#define T815_RENDER_CASES(name, call)                                                              \
+    void BM_##name(benchmark::State& state) {                                                      \
+        const Renderer renderer = Renderer::core;                                                  \
+        call;                                                                                      \
+    }                                                                                              \
+    void BM_##name##_Before(benchmark::State& state) {                                             \
+        const Renderer renderer = Renderer::reference;                                             \
+        call;                                                                                      \
+    }                                                                                              \
+    BENCHMARK(BM_##name);                                                                          \
+    BENCHMARK(BM_##name##_Before)
+
+T815_RENDER_CASES(IdleFilterOn48k, idleCase(state, renderer, 48000.0, true));
+T815_RENDER_CASES(IdleFilterOff48k, idleCase(state, renderer, 48000.0, false));
+T815_RENDER_CASES(IdleFilterOn44k1, idleCase(state, renderer, 44100.0, true));
+T815_RENDER_CASES(IdleFilterOff44k1, idleCase(state, renderer, 44100.0, false));
+T815_RENDER_CASES(OneNote, playingCase(state, renderer, {60}, true));
+T815_RENDER_CASES(FourNotesUnisonFilter, playingCase(state, renderer, {48, 55, 60, 64}, true));
+T815_RENDER_CASES(FourNotesUnisonNoFilter, playingCase(state, renderer, {48, 55, 60, 64}, false));
+
+// The bound of the heaviest case: the filter's recursion alone, the steps
+// of one 48 kHz block (352 ticks) fed with the heaviest case's words and
+// envelope bytes, each step waiting for the one before.
+void BM_FilterRecursionOnly(benchmark::State& state) {
+    constexpr int kTicks = 352;
+    CoreHolder holder;
+    SynthCore& core = *holder.core;
+    selectProgram(core, 37, true);
+    for (int key : {48, 55, 60, 64})
+        noteOn(core, key);
+    std::vector<std::int32_t> words(kTicks);
+    std::vector<int> bytes(kTicks);
+    TickSetup setup = prepareTick(core);
+    core.filterOn = false; // the words before the filter
+    for (int t = 0; t < 20000 + kTicks; ++t) {
+        const float sample = runTick(core, setup);
+        if (t >= 20000) words[t - 20000] = static_cast<std::int32_t>(sample * 2048.0f);
+    }
+    const std::vector<std::uint8_t>& envelope = core.filterStream.levels;
+    for (int t = 0; t < kTicks; ++t)
+        bytes[t] = envelope[std::min<std::size_t>(envelope.size() / 2 + t, envelope.size() - 1)];
+    FilterSetup filter = prepareFilter(core, core.cutoffCoef, core.resonance);
+    for (auto _ : state) {
+        std::int32_t sum = 0;
+        for (int t = 0; t < kTicks; ++t)
+            sum += stepFilter(filter, bytes[t], words[t]);
+        benchmark::DoNotOptimize(sum);
+    }
+    reportRate(state, 48000.0);
 }
 
 void BM_NoteOnProgram37(benchmark::State& state) {
@@ -79,10 +165,7 @@ void BM_ProgramSelectWithReset(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_RenderSilence);
-BENCHMARK(BM_RenderOneNote);
-BENCHMARK(BM_RenderFourNotesUnisonFilter);
-BENCHMARK(BM_RenderFourNotesUnisonNoFilter);
+BENCHMARK(BM_FilterRecursionOnly);
 BENCHMARK(BM_NoteOnProgram37);
 BENCHMARK(BM_ProgramSelectWithReset);
 

@@ -15,17 +15,16 @@ constexpr double kEnvelopeScale = 255.0;
 
 } // namespace
 
-void deriveCoefficients(FilterSetup& setup, int envelopeByte) {
-    const double a = setup.floor;
+FilterCoefficients filterCoefficients(float floor, double cutoff, float resonance,
+                                      int envelopeByte) {
+    const double a = floor;
     const float position = static_cast<float>(a + ((1.0 - a) / kEnvelopeScale) * envelopeByte);
-    const double c = setup.cutoff;
+    const double c = cutoff;
     float g =
         static_cast<float>((position * c + (1.0 - c)) + static_cast<double>(kCoefficientOffset));
     if (g > kCoefficientCeiling) g = kCoefficientCeiling;
-    const double r = setup.resonance;
-    setup.coefficient = g;
-    setup.feedback = static_cast<float>(r + r / (1.0 - g));
-    setup.cachedByte = envelopeByte;
+    const double r = resonance;
+    return {g, static_cast<float>(r + r / (1.0 - g))};
 }
 
 FilterSetup prepareFilter(const SynthCore& core, float c, float r) {

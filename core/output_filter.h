@@ -40,14 +40,28 @@ inline void finishFilter(SynthCore& core, const FilterSetup& setup) {
 // 2^31: floats of this magnitude or more do not convert to int32.
 constexpr float kIntRangeLimit = 2147483648.0f;
 
-// Sets the setup's coefficient and feedback for an envelope byte.
-void deriveCoefficients(FilterSetup& setup, int envelopeByte);
+struct FilterCoefficients {
+    float coefficient; // G
+    float feedback;    // Q
+};
 
-// One step with a prepared setup (its states are stored back by
-// finishFilter). Inline: it runs 33,000 times a second
-// inside the tick loop.
-inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t x) {
-    const int envelopeByte = takeLevel(core.filterStream);
+// G and Q for an envelope byte. Takes its inputs by value so that a caller's
+// setup never has its address taken and can stay in registers.
+FilterCoefficients filterCoefficients(float floor, double cutoff, float resonance,
+                                      int envelopeByte);
+
+// Sets the setup's coefficient and feedback for an envelope byte.
+inline void deriveCoefficients(FilterSetup& setup, int envelopeByte) {
+    const FilterCoefficients derived =
+        filterCoefficients(setup.floor, setup.cutoff, setup.resonance, envelopeByte);
+    setup.coefficient = derived.coefficient;
+    setup.feedback = derived.feedback;
+    setup.cachedByte = envelopeByte;
+}
+
+// One step with a prepared setup and a given envelope byte; it touches
+// nothing but the setup.
+inline std::int32_t stepFilter(FilterSetup& setup, int envelopeByte, std::int32_t x) {
     if (envelopeByte != setup.cachedByte) deriveCoefficients(setup, envelopeByte);
 
     const double g = setup.coefficient;
@@ -67,7 +81,15 @@ inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t 
     if (!(rounded > -kIntRangeLimit && rounded < kIntRangeLimit))
         return rounded > 0.0f ? INT32_MAX : (rounded < 0.0f ? INT32_MIN : 0);
     const std::int32_t truncated = static_cast<std::int32_t>(rounded);
-    return static_cast<float>(truncated) > rounded ? truncated - 1 : truncated;
+    // Without a branch: the sign of the output is as good as random.
+    return truncated - static_cast<std::int32_t>(static_cast<float>(truncated) > rounded);
+}
+
+// One step with a prepared setup (its states are stored back by
+// finishFilter), taking the next byte of the filter envelope. Inline: it runs
+// 33,000 times a second inside the tick loop.
+inline std::int32_t runFilter(SynthCore& core, FilterSetup& setup, std::int32_t x) {
+    return stepFilter(setup, takeLevel(core.filterStream), x);
 }
 
 // x: summed output word minus 2048. c, r: cutoffCoef and resonance at the

@@ -16,9 +16,15 @@ constexpr double kFallbackHostRate = 44100.0;
 // ticks at all).
 constexpr double kLowestHostRate = 1000.0;
 
+// How a block treats a steady output (steady_output.h): skipped, or every
+// tick computed (for comparing the two).
+enum class TickPolicy { skipSteadyTicks, computeEveryTick };
+
 // Writes n samples into first and, when second is not null, the same samples
 // into second. A host rate below 1000 Hz or not a finite number renders as
-// 44100 Hz; n <= 0 writes nothing and changes nothing.
-void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, double hostRate);
+// 44100 Hz; n <= 0 writes nothing and changes nothing. Both policies give the
+// same samples and leave the same state, to the bit.
+void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, double hostRate,
+                 TickPolicy policy = TickPolicy::skipSteadyTicks);
 
 } // namespace t815

@@ -6,6 +6,7 @@
 
 #include "program_select.h"
 #include "rom_image.h"
+#include "tone_generator.h"
 
 #include <cstring>
 
@@ -51,6 +52,22 @@ bool unpackRom(SynthCore& core) {
 
     std::memcpy(core.levelTableLow, romChip(kChipLevelLow), kLevelTableSize);
     std::memcpy(core.levelTableHigh, romChip(kChipLevelHigh), kLevelTableSize);
+    for (int i = 0; i < kLevelTableSize; ++i) {
+        core.levelByIndex[i] = static_cast<std::uint16_t>(core.levelTableLow[i] + 1);
+        core.levelByIndex[kLevelTableSize + i] =
+            static_cast<std::uint16_t>(core.levelTableHigh[i] + kOscillatorZero);
+    }
+    for (int i = 0; i < kWaveCount * kWaveLength; ++i) {
+        const int code = core.waveTable[i];
+        core.waveLevelIndices[i] = static_cast<std::uint16_t>(
+            (code & tick::kMagnitudeMask) | ((code & tick::kSignBit) ? kLevelTableSize : 0));
+    }
+    // With amplitude 0 the level index is the code's magnitude, below 1024.
+    core.zeroAmplitudeSilent = true;
+    for (int i = 0; i < kSilentLevelIndices; ++i)
+        if (core.levelTableLow[i] + 1 != kOscillatorZero ||
+            core.levelTableHigh[i] + 256 != kOscillatorZero)
+            core.zeroAmplitudeSilent = false;
 
     const std::uint8_t* entries = romChip(kChipVoices) + kVoiceEntriesOffset;
     for (int k = 0; k < kProgramCount; ++k) {

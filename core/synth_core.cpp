@@ -40,6 +40,8 @@ bool constructCore(SynthCore& core) {
 
     core.cutoffCoef = 0.99f;
     core.romReady = false;
+    core.zeroAmplitudeSilent = false;
+    core.phaseJump.step = 0.0;
     core.resonance = 0.8f;
     core.currentProgram = 0;
     core.unisonOn = false;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "envelope_stream.h"
+#include "phase_jump.h"
 #include "voice_program.h"
 
 #include <cstdint>
@@ -20,9 +21,11 @@ constexpr int kMaxPitch = kPitchCount - 1;
 constexpr int kWaveLength = 512; // sample codes per wave cycle
 constexpr int kWaveCount = 8;
 constexpr int kLevelTableSize = 2048;
-constexpr int kSlotCount = 4;       // key slots
-constexpr int kOscillatorCount = 8; // two per slot: 2k (A) and 2k + 1 (B)
-constexpr int kHighestKey = 84;     // note-ons above are ignored
+constexpr int kOscillatorZero = 256;      // an oscillator's level at rest
+constexpr int kSilentLevelIndices = 1024; // level indices an amplitude byte of 0 can give
+constexpr int kSlotCount = 4;             // key slots
+constexpr int kOscillatorCount = 8;       // two per slot: 2k (A) and 2k + 1 (B)
+constexpr int kHighestKey = 84;           // note-ons above are ignored
 
 enum SlotState : std::int32_t { kSlotFree = 0, kSlotHeld = 1, kSlotReleased = 2 };
 
@@ -59,6 +62,16 @@ struct SynthCore {
     double resamplePhase;                     // ticks consumed past prevSample, 0..1
     float prevSample;                         // core sample before the newest
     float nextSample;                         // newest core sample
+
+    // Derived from the state above, rebuilt when what it derives from changes.
+    // The level tables merged (low + 1 at 0..2047, high + 256 above) and the
+    // wave codes as indices into them (magnitude, sign at bit 11), so that a
+    // code plus four times the amplitude byte is the level's index. Built by
+    // unpackRom, the only writer of the tables.
+    std::uint16_t levelByIndex[2 * kLevelTableSize];
+    std::uint16_t waveLevelIndices[kWaveCount * kWaveLength];
+    bool zeroAmplitudeSilent; // every level below index 1024 is the zero: amplitude 0 is silence
+    PhaseJump phaseJump;      // the converter's phase over many samples at once
 };
 
 // Longest sequence any builder makes from the factory programs. Storage of

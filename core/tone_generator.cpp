@@ -11,10 +11,17 @@ TickSetup prepareTick(const SynthCore& core) {
     TickSetup setup;
     const int flags = currentVoiceProgram(core)[toneFlags];
     setup.wave = core.waveTable + kWaveLength * waveNumber(flags);
+    setup.waveLevelIndices = core.waveLevelIndices + kWaveLength * waveNumber(flags);
+    setup.levelByIndex = core.levelByIndex;
     const double bend = core.bendRatio;
     for (int i = 0; i < kOscillatorCount; ++i) {
         const double bent = core.pitchIncrements[core.oscPitch[i]] * bend;
-        setup.increments[i] = static_cast<std::uint32_t>(static_cast<std::int64_t>(bent));
+        // Truncated toward zero, kept modulo 2^32. Within the int32 range
+        // (every bend the shell sets) one SSE2 conversion does it; a 64-bit
+        // one is a slow x87 sequence on 32-bit targets.
+        setup.increments[i] = bent > -2147483648.0 && bent < 2147483648.0
+                                  ? static_cast<std::uint32_t>(static_cast<std::int32_t>(bent))
+                                  : static_cast<std::uint32_t>(static_cast<std::int64_t>(bent));
         setup.phases[i] = core.oscPhase[i];
     }
     setup.unisonOn = core.unisonOn;

@@ -16,7 +16,9 @@ namespace t815 {
 // wave, the bent phase increments, the filter's settings) and working copies
 // of the phases and filter states, stored back by finishTicks.
 struct TickSetup {
-    const std::uint16_t* wave;                  // the current program's 512 codes
+    const std::uint16_t* wave;             // the current program's 512 codes
+    const std::uint16_t* waveLevelIndices; // the same as indices into levelByIndex
+    const std::uint16_t* levelByIndex;
     std::uint32_t increments[kOscillatorCount]; // bent increment per oscillator
     std::uint32_t phases[kOscillatorCount];     // working copy of oscPhase
     bool unisonOn;
@@ -73,6 +75,17 @@ template <bool unison> inline std::uint32_t sumOscillators(SynthCore& core, Tick
     return sum;
 }
 
+// The filter's output re-centred as a 12-bit word: an overshoot beyond
+// +-2048 wraps to the other end, as the hardware's would. Unsigned, so that
+// even a saturated result wraps without overflow.
+inline std::int32_t filteredWord(std::int32_t y) {
+    return static_cast<std::int32_t>((static_cast<std::uint32_t>(y) - kWordZero) & kWordMask);
+}
+
+inline float wordSample(std::int32_t word) {
+    return static_cast<float>(word - kWordZero) * kWordScale;
+}
+
 } // namespace tick
 
 // One tick with a prepared setup (stored back by finishTicks); core.romReady
@@ -83,14 +96,8 @@ inline float runTick(SynthCore& core, TickSetup& setup) {
     const std::uint32_t sum =
         setup.unisonOn ? sumOscillators<true>(core, setup) : sumOscillators<false>(core, setup);
     std::int32_t word = static_cast<std::int32_t>(sum);
-    if (setup.filterOn) {
-        // The filter's output re-centred as a 12-bit word: an overshoot
-        // beyond +-2048 wraps to the other end, as the hardware's would.
-        const std::int32_t y = runFilter(core, setup.filter, word - kWordZero);
-        // Unsigned, so that even a saturated result wraps without overflow.
-        word = static_cast<std::int32_t>((static_cast<std::uint32_t>(y) - kWordZero) & kWordMask);
-    }
-    return static_cast<float>(word - kWordZero) * kWordScale;
+    if (setup.filterOn) word = filteredWord(runFilter(core, setup.filter, word - kWordZero));
+    return wordSample(word);
 }
 
 // Advances the eight oscillators and the envelopes by one tick and returns

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <vector>
 
@@ -260,6 +262,37 @@ TEST(RateConverter, OneTickPerSampleAt33000) {
     for (int i = 1; i < 300; ++i)
         EXPECT_EQ(out[i], core[i - 1]);
     EXPECT_EQ(a->resamplePhase, 0.0);
+}
+
+// Blocks take their ticks in stretches that read the envelopes by index;
+// every tick must still be coreTick's, in every oscillator configuration and
+// across envelope ends.
+TEST(RateConverter, BlockTicksAreSingleTicks) {
+    const std::function<void(SynthCore&)> setups[] = {
+        [](SynthCore&) {},                                          // unison, filter
+        [](SynthCore& c) { c.filterOn = false; },                   // unison, no filter
+        [](SynthCore& c) { c.unisonOn = false, updatePitches(c); }, // B silent
+        [](SynthCore& c) { c.unisonOn = false; },             // B sounding at A's wave position
+        [](SynthCore& c) { noteOff(c, 48), noteOff(c, 55); }, // releases that end
+    };
+    for (const auto& setup : setups) {
+        auto a = makeCore(), b = makeCore();
+        for (SynthCore* core : {a.get(), b.get()}) {
+            selectProgram(*core, 2, true);
+            for (int key : {48, 55, 60, 64})
+                noteOn(*core, key);
+            setup(*core);
+        }
+        std::vector<float> out(40000);
+        for (std::size_t i = 0; i < out.size(); i += 700)
+            renderBlock(*a, out.data() + i, nullptr,
+                        static_cast<std::int32_t>(std::min<std::size_t>(700, out.size() - i)),
+                        33000.0);
+        const std::vector<float> expected = ticks(*b, static_cast<int>(out.size()));
+        EXPECT_TRUE(std::equal(out.begin() + 1, out.end(), expected.begin()));
+        for (int i = 0; i < kOscillatorCount; ++i)
+            EXPECT_EQ(a->oscPhase[i], b->oscPhase[i]);
+    }
 }
 
 TEST(RateConverter, FirstSamplesAt48000) {

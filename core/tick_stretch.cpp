@@ -1,0 +1,73 @@
+// The envelope bytes of a stretch, copied into rows. A slot's oscillator A takes the
+// byte at the read position, B the next one when A takes one too, and the
+// stream moves by the number of oscillators that take one; past its end a
+// stream gives its last byte (an empty one 0) and stays where it is.
+#include "tick_stretch.h"
+
+#include <cstring>
+
+namespace t815 {
+
+namespace {
+
+const std::uint8_t kNoAmplitude = 0; // what an oscillator without pitch takes
+
+// Start and stride of a reader taking `perTick` bytes a tick; false when the
+// stream ends within the stretch.
+bool locate(const EnvelopeStream& stream, std::uint32_t perTick, std::uint32_t ticks,
+            const std::uint8_t*& at, std::uint32_t& stride) {
+    const std::size_t size = stream.levels.size();
+    if (stream.readPos >= size) {
+        at = size == 0 ? &kNoAmplitude : &stream.levels[size - 1];
+        stride = 0;
+        return true;
+    }
+    if (stream.readPos + std::uint64_t{perTick} * ticks > size) return false;
+    at = stream.levels.data() + stream.readPos;
+    stride = perTick;
+    return true;
+}
+
+// Copies `ticks` bytes from `at` at `stride` into a row.
+void copyRow(std::uint8_t* row, const std::uint8_t* at, std::uint32_t stride, std::uint32_t ticks) {
+    if (stride == 0)
+        std::memset(row, *at, ticks);
+    else if (stride == 1)
+        std::memcpy(row, at, ticks);
+    else
+        for (std::uint32_t t = 0; t < ticks; ++t)
+            row[t] = at[2 * t];
+}
+
+} // namespace
+
+bool fillRows(const SynthCore& core, const TickSetup& setup, std::uint32_t ticks,
+              EnvelopeRows& rows) {
+    for (int k = 0; k < kSlotCount; ++k) {
+        const bool aTakes = core.oscPitch[2 * k] != 0, bTakes = core.oscPitch[2 * k + 1] != 0;
+        const std::uint32_t perTick = (aTakes ? 1 : 0) + (bTakes ? 1 : 0);
+        const std::uint8_t* at = &kNoAmplitude;
+        std::uint32_t stride = 0;
+        if (perTick != 0 && !locate(core.ampStreams[k], perTick, ticks, at, stride)) return false;
+        rows.slotStride[k] = stride;
+        // Past the end B reads the same held byte; before it, the one after A's.
+        copyRow(rows.amp[2 * k], aTakes ? at : &kNoAmplitude, aTakes ? stride : 0, ticks);
+        copyRow(rows.amp[2 * k + 1], bTakes ? at + (aTakes && stride != 0 ? 1 : 0) : &kNoAmplitude,
+                bTakes ? stride : 0, ticks);
+    }
+    rows.filterStride = 0;
+    if (!setup.filterOn) return true;
+    const std::uint8_t* at;
+    if (!locate(core.filterStream, 1, ticks, at, rows.filterStride)) return false;
+    copyRow(rows.filter, at, rows.filterStride, ticks);
+    return true;
+}
+
+void finishRows(SynthCore& core, const TickSetup& setup, const EnvelopeRows& rows,
+                std::uint32_t ticks) {
+    for (int k = 0; k < kSlotCount; ++k)
+        core.ampStreams[k].readPos += rows.slotStride[k] * ticks;
+    if (setup.filterOn) core.filterStream.readPos += rows.filterStride * ticks;
+}
+
+} // namespace t815
