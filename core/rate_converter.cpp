@@ -179,8 +179,11 @@ void renderBlock(SynthCore& core, float* first, float* second, std::int32_t n, d
     Converter c{step, core.resamplePhase, core.prevSample, core.nextSample};
 
     // Stretches short enough for their ticks to fit the envelope rows.
+    // (Compared in double first: at very high host rates the quotient is
+    // beyond any int.)
+    const double fitting = (kStretchTicks - 2) / step;
     const std::int32_t stretch =
-        std::max(1, std::min(kStretch, static_cast<std::int32_t>((kStretchTicks - 2) / step)));
+        fitting >= kStretch ? kStretch : std::max(1, static_cast<std::int32_t>(fitting));
     for (std::int32_t i = 0; i < n;) {
         float sample;
         if (policy == TickPolicy::skipSteadyTicks && steadyOutput(core, setup, sample)) {
