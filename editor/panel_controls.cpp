@@ -33,10 +33,6 @@ bool onSwitch(int left, int x, int y) {
     return x >= left && x <= left + kButtonSize && y >= kSwitchHitTop && y <= kButtonHitBottom;
 }
 
-float clampedToUnit(float v) {
-    return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
-}
-
 // The knob (kDragTuning..kDragVolume) whose hit circle holds the point, or
 // kDragNone.
 std::int32_t knobAt(int x, int y) {

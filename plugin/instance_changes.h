@@ -5,7 +5,6 @@
 #pragma once
 
 #include "hand_off.h"
-#include "host_settings.h"
 #include "plugin_instance.h"
 
 #include <cstdint>

@@ -35,10 +35,6 @@ bool isParameterIndex(std::int32_t index) {
     return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(kPluginParameterCount);
 }
 
-float clampedToUnit(float value) {
-    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
-}
-
 // The change a host value makes; false for none (an index outside 0..4, or
 // NaN for a continuous parameter).
 bool changeFor(std::int32_t index, float value, ShellChange& change) {

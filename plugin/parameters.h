@@ -17,6 +17,12 @@ constexpr float kCutoffSpan = 0.94f;
 constexpr float kCutoffBase = 0.05f;
 constexpr float kResonanceSpan = 0.95f;
 
+// A normalised value kept within 0..1, as host values and the panel's knobs
+// are (NaN passes through; callers decide what it means).
+inline float clampedToUnit(float value) {
+    return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
+}
+
 // The host's value for parameter index, as setParameter stores it (clamped
 // to 0..1, NaN ignored), without the repaint request; the panel's knobs and
 // switches store theirs through it too.

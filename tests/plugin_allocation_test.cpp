@@ -94,33 +94,13 @@ TEST(PluginAllocation, ClosingReleasesEverythingConstructionTook) {
 }
 
 TEST_F(PluginTest, RealTimeWorkAllocatesNothing) {
-    // Every list and buffer is built before counting starts.
-    std::vector<EventList> lists(64);
-    std::vector<VstEvents*> events;
-    for (int i = 0; i < 64; ++i) {
-        const int key = 36 + (i * 7) % 49;
-        events.push_back(lists[i].build({midiEvent(0x90, key, 100), midiEvent(0x80, key - 5, 0),
-                                         midiEvent(0xB0, 1, i * 2), midiEvent(0xE0, i, 64 - i / 2),
-                                         midiEvent(0xC0, (i * 5) % 32, 0)}));
-    }
-    std::vector<float> left(512), right(512);
-    float* outputs[2] = {left.data(), right.data()};
-
+    RealTimeWork work; // built before counting starts
     startCounting();
-    for (int block = 0; block < 400; ++block) {
-        dispatch(effProcessEvents, 0, 0, events[block % 64]);
-        if (block % 50 == 0) dispatch(effSetProgram, 0, block % 32);
-        if (block % 100 == 0)
-            dispatch(effSetSampleRate, 0, 0, nullptr, block % 200 ? 48000.0f : 44100.0f);
-        effect->setParameter(effect, block % 5, (block % 11) / 10.0f);
-        effect->getParameter(effect, block % 5);
-        effect->processReplacing(effect, nullptr, outputs, 512);
-        effect->process(effect, nullptr, outputs, 256);
-    }
+    work.play(effect);
     stopCounting();
     EXPECT_EQ(allocations, 0);
     EXPECT_EQ(releases, 0);
-    EXPECT_FALSE(allZero(left));
+    EXPECT_FALSE(allZero(work.left));
 }
 
 } // namespace

@@ -202,6 +202,42 @@ class PluginTest : public testing::Test {
     }
 };
 
+// The real-time calls a host makes, prepared in full before use so that a
+// test can count what the plug-in itself allocates: 64 MIDI lists (notes,
+// the wheel, bend, program changes) and output buffers, and 400 blocks that
+// mix them with program selects, rates and parameter writes.
+struct RealTimeWork {
+    std::vector<EventList> lists = std::vector<EventList>(64);
+    std::vector<VstEvents*> events;
+    std::vector<float> left = std::vector<float>(512), right = std::vector<float>(512);
+    float* outputs[2] = {left.data(), right.data()};
+
+    RealTimeWork() {
+        for (int i = 0; i < 64; ++i) {
+            const int key = 36 + (i * 7) % 49;
+            events.push_back(lists[i].build(
+                {midiEvent(0x90, key, 100), midiEvent(0x80, key - 5, 0), midiEvent(0xB0, 1, i * 2),
+                 midiEvent(0xE0, i, 64 - i / 2), midiEvent(0xC0, (i * 5) % 32, 0)}));
+        }
+    }
+
+    void play(AEffect* effect) {
+        auto dispatch = [&](VstInt32 opcode, VstIntPtr value, void* ptr, float opt) {
+            effect->dispatcher(effect, opcode, 0, value, ptr, opt);
+        };
+        for (int block = 0; block < 400; ++block) {
+            dispatch(effProcessEvents, 0, events[block % 64], 0.0f);
+            if (block % 50 == 0) dispatch(effSetProgram, block % 32, nullptr, 0.0f);
+            if (block % 100 == 0)
+                dispatch(effSetSampleRate, 0, nullptr, block % 200 ? 48000.0f : 44100.0f);
+            effect->setParameter(effect, block % 5, (block % 11) / 10.0f);
+            effect->getParameter(effect, block % 5);
+            effect->processReplacing(effect, nullptr, outputs, 512);
+            effect->process(effect, nullptr, outputs, 256);
+        }
+    }
+};
+
 inline bool allZero(const std::vector<float>& samples) {
     for (float s : samples)
         if (s != 0.0f) return false;
