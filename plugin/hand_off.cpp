@@ -171,15 +171,13 @@ void recordChange(PluginInstance& instance, const ShellChange& change, std::uint
     case ChangeKind::volume:
         store(settings.volume, bitsOf(change.value));
         break;
-    case ChangeKind::sampleRate:
-        store(settings.sampleRate, bitsOf(change.value));
-        break;
     case ChangeKind::pitchOffset:
         store(settings.pitchOffset, bitsOfInt(change.arg));
         break;
     case ChangeKind::noteOn:
     case ChangeKind::noteOff:
     case ChangeKind::pitchBend:
+    case ChangeKind::sampleRate: // only the core renders with it
     case ChangeKind::resetVoices:
         break;
     }

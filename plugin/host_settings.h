@@ -76,7 +76,6 @@ struct HostSettings {
     VersionedValue volume;              // float, 0..1
     VersionedValue modWheel;            // float, 0..1
     VersionedValue pitchOffset;         // int32, pitch steps
-    VersionedValue sampleRate;          // float, Hz, as the host gave it
 };
 
 inline float readFloat(const VersionedValue& value) {

@@ -58,7 +58,6 @@ void setHostSideDefaults(PluginInstance& instance) {
     storeInitial(settings.volume, bitsOf(kDefaultVolume));
     storeInitial(settings.modWheel, bitsOf(0.0f));
     storeInitial(settings.pitchOffset, static_cast<std::uint32_t>(core.pitchOffset));
-    storeInitial(settings.sampleRate, bitsOf(static_cast<float>(kDefaultSampleRate)));
 }
 
 void fillEffectRecord(PluginInstance& instance) {
