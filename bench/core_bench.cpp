@@ -1,4 +1,5 @@
-// The core's cost per block of 512 samples, each case timed with the core's
+// The core's cost per block of 512 samples (and of 64, for the hosts that
+// call with short blocks), each case timed with the core's
 // renderer and with the renderer it replaced (reference_render.h) in the same
 // run: an idle instance (a resonant program's note long over, the filter on
 // or off) at 44.1 and 48 kHz, one note, and the heaviest case, four held
@@ -28,6 +29,7 @@ namespace {
 using namespace t815;
 
 constexpr int kBlock = 512;
+constexpr int kShortBlock = 64;
 
 struct CoreHolder {
     std::unique_ptr<SynthCore> core{new SynthCore()};
@@ -37,21 +39,23 @@ struct CoreHolder {
 
 enum class Renderer { core, reference };
 
-void render(Renderer renderer, SynthCore& core, float* left, float* right, double rate) {
+void render(Renderer renderer, SynthCore& core, float* left, float* right, double rate,
+            int block) {
     if (renderer == Renderer::core)
-        renderBlock(core, left, right, kBlock, rate);
+        renderBlock(core, left, right, block, rate);
     else
-        reference::renderBlock(core, left, right, kBlock, rate);
+        reference::renderBlock(core, left, right, block, rate);
 }
 
-void reportRate(benchmark::State& state, double rate) {
-    const double seconds = static_cast<double>(state.iterations()) * kBlock / rate;
+void reportRate(benchmark::State& state, double rate, int block) {
+    const double seconds = static_cast<double>(state.iterations()) * block / rate;
     state.counters["realtime_x"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
 }
 
 // No key sounding: program 01's note (resonant, so the filter settles on a
 // subnormal fixed point) played and left to die away for a minute.
-void idleCase(benchmark::State& state, Renderer renderer, double rate, bool filterOn) {
+void idleCase(benchmark::State& state, Renderer renderer, double rate, bool filterOn,
+              int block = kBlock) {
     CoreHolder holder;
     SynthCore& core = *holder.core;
     selectProgram(core, 1, true);
@@ -64,16 +68,16 @@ void idleCase(benchmark::State& state, Renderer renderer, double rate, bool filt
     for (int i = 0; i < 60 * 100; ++i)
         renderBlock(core, left.data(), right.data(), kBlock, rate);
     for (auto _ : state) {
-        render(renderer, core, left.data(), right.data(), rate);
+        render(renderer, core, left.data(), right.data(), rate, block);
         benchmark::DoNotOptimize(left.data());
     }
-    reportRate(state, rate);
+    reportRate(state, rate, block);
 }
 
 // Notes that sound throughout: every block replays the same stretch of
 // program 37's envelopes.
 void playingCase(benchmark::State& state, Renderer renderer, std::initializer_list<int> keys,
-                 bool filterOn) {
+                 bool filterOn, int block = kBlock) {
     constexpr double kRate = 48000.0;
     constexpr std::uint32_t kReplayFrom = 20000;
     CoreHolder holder;
@@ -90,10 +94,10 @@ void playingCase(benchmark::State& state, Renderer renderer, std::initializer_li
             stream.readPos = kReplayFrom;
         core.filterStream.readPos =
             std::min<std::uint32_t>(kReplayFrom, core.filterStream.levels.size() / 2);
-        render(renderer, core, left.data(), right.data(), kRate);
+        render(renderer, core, left.data(), right.data(), kRate, block);
         benchmark::DoNotOptimize(left.data());
     }
-    reportRate(state, kRate);
+    reportRate(state, kRate, block);
 }
 
 #define T815_RENDER_CASES(name, call)                                                              \
@@ -115,6 +119,10 @@ T815_RENDER_CASES(IdleFilterOff44k1, idleCase(state, renderer, 44100.0, false));
 T815_RENDER_CASES(OneNote, playingCase(state, renderer, {60}, true));
 T815_RENDER_CASES(FourNotesUnisonFilter, playingCase(state, renderer, {48, 55, 60, 64}, true));
 T815_RENDER_CASES(FourNotesUnisonNoFilter, playingCase(state, renderer, {48, 55, 60, 64}, false));
+T815_RENDER_CASES(IdleFilterOn48kShortBlocks, idleCase(state, renderer, 48000.0, true, kShortBlock));
+T815_RENDER_CASES(OneNoteShortBlocks, playingCase(state, renderer, {60}, true, kShortBlock));
+T815_RENDER_CASES(FourNotesUnisonFilterShortBlocks,
+                  playingCase(state, renderer, {48, 55, 60, 64}, true, kShortBlock));
 
 // The bound of the heaviest case: the filter's recursion alone, the steps
 // of one 48 kHz block (352 ticks) fed with the heaviest case's words and
@@ -144,7 +152,7 @@ void BM_FilterRecursionOnly(benchmark::State& state) {
             sum += stepFilter(filter, bytes[t], words[t]);
         benchmark::DoNotOptimize(sum);
     }
-    reportRate(state, 48000.0);
+    reportRate(state, 48000.0, kBlock);
 }
 
 void BM_NoteOnProgram37(benchmark::State& state) {

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include <emmintrin.h>
+
 namespace t815 {
 
 namespace {
@@ -28,15 +30,33 @@ bool locate(const EnvelopeStream& stream, std::uint32_t perTick, std::uint32_t t
     return true;
 }
 
-// Copies `ticks` bytes from `at` at `stride` into a row.
+// Copies `ticks` bytes from `at` at `stride` (0 or 1) into a row.
 void copyRow(std::uint8_t* row, const std::uint8_t* at, std::uint32_t stride, std::uint32_t ticks) {
     if (stride == 0)
         std::memset(row, *at, ticks);
-    else if (stride == 1)
-        std::memcpy(row, at, ticks);
     else
-        for (std::uint32_t t = 0; t < ticks; ++t)
-            row[t] = at[2 * t];
+        std::memcpy(row, at, ticks);
+}
+
+// The bytes of a stream both of a slot's oscillators take from: A's are the
+// even ones, B's the odd. Sixteen ticks at a time with SSE2 (which every
+// target has): the low and the high byte of each 16-bit pair, packed.
+void splitRows(std::uint8_t* a, std::uint8_t* b, const std::uint8_t* at, std::uint32_t ticks) {
+    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+    std::uint32_t t = 0;
+    for (; t + 16 <= ticks; t += 16) {
+        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 2 * t));
+        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 2 * t + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(a + t),
+                         _mm_packus_epi16(_mm_and_si128(first, lowBytes),
+                                          _mm_and_si128(second, lowBytes)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(b + t),
+                         _mm_packus_epi16(_mm_srli_epi16(first, 8), _mm_srli_epi16(second, 8)));
+    }
+    for (; t < ticks; ++t) {
+        a[t] = at[2 * t];
+        b[t] = at[2 * t + 1];
+    }
 }
 
 } // namespace
@@ -50,10 +70,15 @@ bool fillRows(const SynthCore& core, const TickSetup& setup, std::uint32_t ticks
         std::uint32_t stride = 0;
         if (perTick != 0 && !locate(core.ampStreams[k], perTick, ticks, at, stride)) return false;
         rows.slotStride[k] = stride;
-        // Past the end B reads the same held byte; before it, the one after A's.
-        copyRow(rows.amp[2 * k], aTakes ? at : &kNoAmplitude, aTakes ? stride : 0, ticks);
-        copyRow(rows.amp[2 * k + 1], bTakes ? at + (aTakes && stride != 0 ? 1 : 0) : &kNoAmplitude,
-                bTakes ? stride : 0, ticks);
+        std::uint8_t* a = rows.amp[2 * k];
+        std::uint8_t* b = rows.amp[2 * k + 1];
+        if (stride == 2) {
+            splitRows(a, b, at, ticks);
+            continue;
+        }
+        // Past the end B reads the same held byte as A.
+        copyRow(a, aTakes ? at : &kNoAmplitude, aTakes ? stride : 0, ticks);
+        copyRow(b, bTakes ? at : &kNoAmplitude, bTakes ? stride : 0, ticks);
     }
     rows.filterStride = 0;
     if (!setup.filterOn) return true;
