@@ -12,6 +12,7 @@ namespace {
 constexpr double kUnitsPerTick = 9007199254740992.0; // 2^53
 constexpr std::uint64_t kWrap = std::uint64_t{1} << 53;
 constexpr std::uint64_t kMargin = kJumpSamples + 2; // units: more than the drift can reach
+constexpr int kBucketShift = 45;                    // 2^53 / kPointBuckets
 
 // The per-sample loop, on doubles, exactly as the converter runs it.
 void walk(double& phase, double step, std::uint64_t samples, std::uint64_t& ticks) {
@@ -45,6 +46,11 @@ void build(PhaseJump& jump, double step) {
     for (int j = 0; j <= kJumpSamples; ++j)
         jump.points[j] = (kWrap - (j * s) % kWrap) % kWrap;
     std::sort(jump.points, jump.points + kJumpSamples + 1);
+    for (int b = 0; b < kPointBuckets; ++b) {
+        const std::uint64_t first = std::uint64_t{static_cast<unsigned>(b)} << kBucketShift;
+        jump.bucketStart[b] = static_cast<std::uint8_t>(
+            std::upper_bound(jump.points, jump.points + kJumpSamples + 1, first) - jump.points - 1);
+    }
 
     for (int i = 0; i <= kJumpSamples; ++i) {
         const std::uint64_t from = jump.points[i];
@@ -70,9 +76,9 @@ bool jumpSamples(const PhaseJump& jump, std::uint64_t& p, std::uint64_t& ticks) 
     const std::uint64_t sum = p + kJumpSamples * s; // below 2^60
     std::uint64_t next = sum % kWrap;
     if ((p | s) & 1) {
-        const std::uint64_t* after =
-            std::upper_bound(jump.points, jump.points + kJumpSamples + 1, p);
-        const int i = static_cast<int>(after - jump.points) - 1;
+        int i = jump.bucketStart[p >> kBucketShift]; // the last point at or below p
+        while (i < kJumpSamples && jump.points[i + 1] <= p)
+            ++i;
         const std::uint64_t to = i < kJumpSamples ? jump.points[i + 1] : kWrap;
         if (!jump.driftKnown[i] || p - jump.points[i] < kMargin || to - p < kMargin) return false;
         next += static_cast<std::uint64_t>(static_cast<std::int64_t>(jump.drift[i][p & 3]));

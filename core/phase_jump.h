@@ -15,7 +15,9 @@
 // their pattern (P = -jS modulo 2^53, j = 0..64). A table of those points
 // and of D for every stretch between them and each residue, built once per
 // step, then gives 64 samples in a lookup. Anything else (a phase too close
-// to a point, other steps) takes the per-sample loop.
+// to a point, other steps) takes the per-sample loop. The stretch a phase
+// lies in is found from its top 8 bits: the 65 points are spread evenly
+// enough that a bucket holds at most a few of them.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +25,7 @@
 namespace t815 {
 
 constexpr int kJumpSamples = 64;
+constexpr int kPointBuckets = 256; // by a phase's top 8 bits
 
 struct PhaseJump {
     double step;                            // converter step the table is for; 0: none
@@ -31,6 +34,7 @@ struct PhaseJump {
     std::uint64_t points[kJumpSamples + 1]; // -jS mod 2^53, ascending; points[0] = 0
     std::int8_t drift[kJumpSamples + 1][4]; // D from points[i] up, by P mod 4
     bool driftKnown[kJumpSamples + 1];      // stretch wide enough to have a D
+    std::uint8_t bucketStart[kPointBuckets]; // the stretch a bucket's first unit lies in
 };
 
 // Advances phase (0 <= phase < 1) by `samples` output samples of `step` and
