@@ -37,14 +37,34 @@ struct CoreHolder {
     ~CoreHolder() { teardownCore(*core); }
 };
 
-enum class Renderer { core, reference };
+enum class Renderer { core, reference, straightforward };
+
+// The same ticks the most direct way: each one through coreTick, which
+// derives everything it needs from the core (the bent increments, the
+// filter's settings and coefficients) and stores its state back.
+void renderTickByTick(SynthCore& core, float* left, float* right, int block, double rate) {
+    const double step = kCoreRate / rate;
+    for (int i = 0; i < block; ++i) {
+        core.resamplePhase += step;
+        while (core.resamplePhase >= 1.0) {
+            core.resamplePhase -= 1.0;
+            core.prevSample = core.nextSample;
+            core.nextSample = coreTick(core);
+        }
+        left[i] = right[i] = static_cast<float>(
+            core.prevSample +
+            (static_cast<double>(core.nextSample) - core.prevSample) * core.resamplePhase);
+    }
+}
 
 void render(Renderer renderer, SynthCore& core, float* left, float* right, double rate,
             int block) {
     if (renderer == Renderer::core)
         renderBlock(core, left, right, block, rate);
-    else
+    else if (renderer == Renderer::reference)
         reference::renderBlock(core, left, right, block, rate);
+    else
+        renderTickByTick(core, left, right, block, rate);
 }
 
 void reportRate(benchmark::State& state, double rate, int block) {
@@ -119,6 +139,10 @@ T815_RENDER_CASES(IdleFilterOff44k1, idleCase(state, renderer, 44100.0, false));
 T815_RENDER_CASES(OneNote, playingCase(state, renderer, {60}, true));
 T815_RENDER_CASES(FourNotesUnisonFilter, playingCase(state, renderer, {48, 55, 60, 64}, true));
 T815_RENDER_CASES(FourNotesUnisonNoFilter, playingCase(state, renderer, {48, 55, 60, 64}, false));
+void BM_FourNotesUnisonFilter_TickByTick(benchmark::State& state) {
+    playingCase(state, Renderer::straightforward, {48, 55, 60, 64}, true);
+}
+BENCHMARK(BM_FourNotesUnisonFilter_TickByTick);
 T815_RENDER_CASES(IdleFilterOn48kShortBlocks, idleCase(state, renderer, 48000.0, true, kShortBlock));
 T815_RENDER_CASES(OneNoteShortBlocks, playingCase(state, renderer, {60}, true, kShortBlock));
 T815_RENDER_CASES(FourNotesUnisonFilterShortBlocks,
