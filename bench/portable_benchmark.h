@@ -2,9 +2,11 @@
 // benchmark uses, for the Windows builds (Debian packages the library only
 // for the native target). Each benchmark runs with growing iteration counts
 // until its loop has run for half a second; only the loop is timed, as the
-// library does, not the set-up before it. With --benchmark_repetitions=N the
-// loop runs N times more at that count and the fastest is reported (the
-// machines it runs on are shared). The report has the same columns.
+// library does, not the set-up before it. With --benchmark_repetitions=N
+// every benchmark runs N times at that count, in N rounds over all of them,
+// and the fastest run is reported: the machines it runs on are shared, and
+// their slow spells, which last many seconds, then fall on every case alike
+// instead of on one. The report has the same columns.
 #pragma once
 
 #include <algorithm>
@@ -107,22 +109,31 @@ inline int runAll(int argc, char** argv) {
         if (std::strncmp(argv[i], "--benchmark_repetitions=", 24) == 0)
             repetitions = std::max(1, std::atoi(argv[i] + 24));
     }
-    std::printf("%-36s %14s %12s  counters\n", "Benchmark", "Time", "Iterations");
-    for (const Registration* registration : registry()) {
-        const Registration& r = *registration;
-        if (!std::strstr(r.name, filter)) continue;
-        std::int64_t n = r.fixedIterations ? r.fixedIterations : 1;
-        State best = runOnce(r, n);
-        while (!r.fixedIterations && best.loopSeconds() < 0.5 && n < (std::int64_t(1) << 40))
-            best = runOnce(r, n *= 4);
-        for (int k = 1; k < repetitions; ++k) {
-            State again = runOnce(r, n);
-            if (again.loopSeconds() < best.loopSeconds()) best = again;
+    std::vector<const Registration*> chosen;
+    for (const Registration* registration : registry())
+        if (std::strstr(registration->name, filter)) chosen.push_back(registration);
+    std::vector<std::int64_t> counts;
+    std::vector<State> fastest;
+    for (const Registration* r : chosen) {
+        std::int64_t n = r->fixedIterations ? r->fixedIterations : 1;
+        State run = runOnce(*r, n);
+        while (!r->fixedIterations && run.loopSeconds() < 0.5 && n < (std::int64_t(1) << 40))
+            run = runOnce(*r, n *= 4);
+        counts.push_back(n);
+        fastest.push_back(run);
+    }
+    for (int round = 1; round < repetitions; ++round)
+        for (std::size_t k = 0; k < chosen.size(); ++k) {
+            State run = runOnce(*chosen[k], counts[k]);
+            if (run.loopSeconds() < fastest[k].loopSeconds()) fastest[k] = run;
         }
-        const double seconds = best.loopSeconds();
-        std::printf("%-36s %11.0f ns %12lld ", r.name, seconds * 1e9 / n,
-                    static_cast<long long>(n));
-        for (const auto& [key, counter] : best.counters)
+
+    std::printf("%-36s %14s %12s  counters\n", "Benchmark", "Time", "Iterations");
+    for (std::size_t k = 0; k < chosen.size(); ++k) {
+        const double seconds = fastest[k].loopSeconds();
+        std::printf("%-36s %11.0f ns %12lld ", chosen[k]->name, seconds * 1e9 / counts[k],
+                    static_cast<long long>(counts[k]));
+        for (const auto& [key, counter] : fastest[k].counters)
             std::printf(" %s=%g%s", key.c_str(),
                         counter.flags == Counter::kIsRate ? counter.value / seconds
                                                           : counter.value,

@@ -84,9 +84,8 @@ std::uint32_t renderStretch(TickSetup& setup, const EnvelopeRows& rows, std::uin
     std::uint32_t sums[kStretchTicks];
     float samples[kStretchTicks];
     float states[kStretchTicks][2];
-    const PhaseVectors start = loadPhases(setup);
     {
-        PhaseVectors phases = start;
+        PhaseVectors phases = loadPhases(setup);
         FilterSetup filter = setup.filter;
         const std::uint16_t* indices = setup.waveLevelIndices;
         const std::uint16_t* levels = setup.levelByIndex;
@@ -125,12 +124,7 @@ std::uint32_t renderStretch(TickSetup& setup, const EnvelopeRows& rows, std::uin
     c.prev = prev;
     c.next = next;
 
-    // Phases count modulo 2^20, which divides 2^32.
-    const PhaseVector count = {t, t, t, t};
-    PhaseVectors taken = start;
-    taken.low = (start.low + count * start.lowIncrement) & tick::kPhaseMask;
-    taken.high = (start.high + count * start.highIncrement) & tick::kPhaseMask;
-    storePhases(setup, taken);
+    advancePhases(setup, t); // the loop's own phases ran on to mostTicks
     if (filterOn && t > 0) {
         setup.filter.s1 = states[t - 1][0];
         setup.filter.s2 = states[t - 1][1];

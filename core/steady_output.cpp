@@ -2,6 +2,8 @@
 // is one step computed and compared, never a threshold.
 #include "steady_output.h"
 
+#include "tick_stretch.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -67,11 +69,7 @@ bool steadyOutput(const SynthCore& core, const TickSetup& setup, float& sample) 
 
 void skipSteadyTicks(SynthCore& core, TickSetup& setup, std::uint64_t ticks) {
     if (!core.romReady) return;
-    // Phases count modulo 2^20, which divides 2^32: the tick count modulo
-    // 2^32 is enough. Without unison the odd oscillators stand still.
-    const std::uint32_t count = static_cast<std::uint32_t>(ticks);
-    for (int i = 0; i < kOscillatorCount; i += setup.unisonOn ? 1 : 2)
-        setup.phases[i] = (setup.phases[i] + count * setup.increments[i]) & tick::kPhaseMask;
+    advancePhases(setup, static_cast<std::uint32_t>(ticks)); // modulo 2^32 is enough
     // Amplitude envelopes are past their ends or untouched; the filter
     // envelope moves on (and stops at its end) while the filter runs.
     EnvelopeStream& envelope = core.filterStream;

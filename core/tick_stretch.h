@@ -60,6 +60,17 @@ inline void storePhases(TickSetup& setup, const PhaseVectors& v) {
     }
 }
 
+// The phases after `ticks` more ticks, in closed form: phases count modulo
+// 2^20, which divides 2^32, so the tick count modulo 2^32 is enough.
+inline void advancePhases(TickSetup& setup, std::uint32_t ticks) {
+    const PhaseVectors start = loadPhases(setup);
+    const PhaseVector count = {ticks, ticks, ticks, ticks};
+    PhaseVectors after = start;
+    after.low = (start.low + count * start.lowIncrement) & tick::kPhaseMask;
+    after.high = (start.high + count * start.highIncrement) & tick::kPhaseMask;
+    storePhases(setup, after);
+}
+
 // The summed levels of tick t of the stretch, 8..4088.
 template <bool unison>
 inline std::uint32_t sumRowLevels(PhaseVectors& phases, const std::uint16_t* indices,
