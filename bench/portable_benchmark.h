@@ -1,6 +1,6 @@
 // A stand-in for the part of the Google Benchmark interface the core's
-// benchmark uses, for the Windows builds (Debian packages the library only
-// for the native target). Each benchmark runs with growing iteration counts
+// benchmark uses, for the Windows and 32-bit Linux builds (Debian packages
+// the library only for the native target). Each benchmark runs with growing iteration counts
 // until its loop has run for half a second; only the loop is timed, as the
 // library does, not the set-up before it. With --benchmark_repetitions=N
 // every benchmark runs N times at that count, in N rounds over all of them,
@@ -112,27 +112,26 @@ inline int runAll(int argc, char** argv) {
     std::vector<const Registration*> chosen;
     for (const Registration* registration : registry())
         if (std::strstr(registration->name, filter)) chosen.push_back(registration);
-    std::vector<std::int64_t> counts;
     std::vector<State> fastest;
     for (const Registration* r : chosen) {
         std::int64_t n = r->fixedIterations ? r->fixedIterations : 1;
         State run = runOnce(*r, n);
         while (!r->fixedIterations && run.loopSeconds() < 0.5 && n < (std::int64_t(1) << 40))
             run = runOnce(*r, n *= 4);
-        counts.push_back(n);
         fastest.push_back(run);
     }
     for (int round = 1; round < repetitions; ++round)
         for (std::size_t k = 0; k < chosen.size(); ++k) {
-            State run = runOnce(*chosen[k], counts[k]);
+            State run = runOnce(*chosen[k], fastest[k].iterations());
             if (run.loopSeconds() < fastest[k].loopSeconds()) fastest[k] = run;
         }
 
     std::printf("%-36s %14s %12s  counters\n", "Benchmark", "Time", "Iterations");
     for (std::size_t k = 0; k < chosen.size(); ++k) {
         const double seconds = fastest[k].loopSeconds();
-        std::printf("%-36s %11.0f ns %12lld ", chosen[k]->name, seconds * 1e9 / counts[k],
-                    static_cast<long long>(counts[k]));
+        const std::int64_t n = fastest[k].iterations();
+        std::printf("%-36s %11.0f ns %12lld ", chosen[k]->name, seconds * 1e9 / n,
+                    static_cast<long long>(n));
         for (const auto& [key, counter] : fastest[k].counters)
             std::printf(" %s=%g%s", key.c_str(),
                         counter.flags == Counter::kIsRate ? counter.value / seconds

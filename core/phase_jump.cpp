@@ -12,7 +12,8 @@ namespace {
 constexpr double kUnitsPerTick = 9007199254740992.0; // 2^53
 constexpr std::uint64_t kWrap = std::uint64_t{1} << 53;
 constexpr std::uint64_t kMargin = kJumpSamples + 2; // units: more than the drift can reach
-constexpr int kBucketShift = 45;                    // 2^53 / kPointBuckets
+constexpr int kBucketShift = 45;                    // a phase's top 8 bits
+static_assert((kWrap >> kBucketShift) == kPointBuckets);
 
 // The per-sample loop, on doubles, exactly as the converter runs it.
 void walk(double& phase, double step, std::uint64_t samples, std::uint64_t& ticks) {

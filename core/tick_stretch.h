@@ -63,12 +63,11 @@ inline void storePhases(TickSetup& setup, const PhaseVectors& v) {
 // The phases after `ticks` more ticks, in closed form: phases count modulo
 // 2^20, which divides 2^32, so the tick count modulo 2^32 is enough.
 inline void advancePhases(TickSetup& setup, std::uint32_t ticks) {
-    const PhaseVectors start = loadPhases(setup);
+    PhaseVectors v = loadPhases(setup);
     const PhaseVector count = {ticks, ticks, ticks, ticks};
-    PhaseVectors after = start;
-    after.low = (start.low + count * start.lowIncrement) & tick::kPhaseMask;
-    after.high = (start.high + count * start.highIncrement) & tick::kPhaseMask;
-    storePhases(setup, after);
+    v.low = (v.low + count * v.lowIncrement) & tick::kPhaseMask;
+    v.high = (v.high + count * v.highIncrement) & tick::kPhaseMask;
+    storePhases(setup, v);
 }
 
 // The summed levels of tick t of the stretch, 8..4088.
