@@ -12,7 +12,7 @@ namespace {
 using namespace t815;
 
 void paintOnce(benchmark::State& state, bool aboutVisible) {
-    PluginInstance* instance = createPluginInstance(nullptr);
+    PluginInstance* instance = createPluginInstance({});
     if (!instance) {
         state.SkipWithError("no instance");
         return;

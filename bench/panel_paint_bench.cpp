@@ -29,7 +29,7 @@ struct PaintTarget {
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
         ShowWindow(window, SW_SHOWNORMAL);
         dc = GetDC(window);
-        instance = t815::createPluginInstance(nullptr);
+        instance = t815::createPluginInstance({});
     }
 };
 

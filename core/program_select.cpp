@@ -4,7 +4,6 @@
 #include "program_select.h"
 
 #include "envelope_builders.h"
-#include "rom_unpack.h"
 
 #include <cstring>
 
@@ -14,6 +13,13 @@ namespace {
 
 constexpr int kReferenceKey = 57; // plays the pitch bases unchanged
 constexpr int kPitchesPerKey = 16;
+
+// The octave code's offset: codes 4 and 6 sit off the 256-step grid.
+int octaveAdjustment(int code) {
+    if (code == 4) return 208;
+    if (code == 6) return 80;
+    return 144;
+}
 
 std::int32_t clampPitch(std::int32_t pitch) {
     if (pitch < 0) return 0;
@@ -45,8 +51,19 @@ void selectProgram(SynthCore& core, int programNumber, bool reset) {
         core.filterState[0] = core.filterState[1] = 0.0f;
     }
 
-    core.unisonOn = !singleOscillator(currentVoiceProgram(core)[toneFlags]);
-    core.filterOn = true;
+    const ProgramSwitches switches = switchesOfProgram(core, programNumber);
+    core.unisonOn = switches.unisonOn;
+    core.filterOn = switches.filterOn;
+}
+
+ProgramSwitches switchesOfProgram(const SynthCore& core, int programNumber) {
+    return {!singleOscillator(core.voicePrograms[programNumber][toneFlags]), true};
+}
+
+PitchBases pitchBases(const SynthCore& core, int programNumber) {
+    const VoiceProgram& p = core.voicePrograms[programNumber];
+    return {p[oscAFine] + 256 * p[oscAOctave] + octaveAdjustment(p[oscAOctave]),
+            p[oscBFine] + 256 * p[oscBOctave] + octaveAdjustment(p[oscBOctave])};
 }
 
 void updatePitches(SynthCore& core) {

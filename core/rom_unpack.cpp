@@ -4,7 +4,6 @@
 // 1856..1919. Voice entries are 32 bytes of which 23 carry a program byte.
 #include "rom_unpack.h"
 
-#include "program_select.h"
 #include "rom_image.h"
 #include "tone_generator.h"
 
@@ -26,12 +25,6 @@ constexpr int kEntryByteToProgramByte[kVoiceEntryBytes] = {
 
 constexpr int kRomPitchEntries = 2048;
 constexpr int kPitchesPerOctave = 192;
-
-int octaveAdjustment(int code) {
-    if (code == 4) return 208;
-    if (code == 6) return 80;
-    return 144;
-}
 
 } // namespace
 
@@ -79,14 +72,7 @@ bool unpackRom(SynthCore& core) {
     }
 
     core.romReady = true;
-    selectProgram(core, 0, true);
     return true;
-}
-
-PitchBases pitchBases(const SynthCore& core, int programNumber) {
-    const VoiceProgram& p = core.voicePrograms[programNumber];
-    return {p[oscAFine] + 256 * p[oscAOctave] + octaveAdjustment(p[oscAOctave]),
-            p[oscBFine] + 256 * p[oscBOctave] + octaveAdjustment(p[oscBOctave])};
 }
 
 } // namespace t815

@@ -1,6 +1,7 @@
 // Construction and teardown of the core record.
 #include "synth_core.h"
 
+#include "program_select.h"
 #include "rom_unpack.h"
 
 #include <cstring>
@@ -64,7 +65,9 @@ bool constructCore(SynthCore& core) {
 
     try {
         reserveEnvelopeStorage(core);
-        return unpackRom(core);
+        if (!unpackRom(core)) return false;
+        selectProgram(core, 0, true);
+        return true;
     } catch (const std::bad_alloc&) {
         teardownCore(core);
         return false;

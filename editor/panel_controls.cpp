@@ -7,14 +7,10 @@
 // through the hand-off to the core.
 #include "panel_controls.h"
 
-#include "instance_changes.h"
+#include "instrument_operations.h"
+#include "panel_editor.h"
 #include "panel_knobs.h"
 #include "panel_layout.h"
-#include "panel_state.h"
-#include "parameters.h"
-#include "plugin_facts.h"
-#include "plugin_instance.h"
-#include "program_selection.h"
 
 namespace t815 {
 
@@ -134,12 +130,12 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
     // number and keeps the other: index = units + 8 tens.
     for (int i = 0; i < kGroupCount; ++i)
         if (onButton(kGroupButtonsLeft + kButtonPitch * i, x, y)) {
-            selectProgramIndex(instance, state.programUnits + kTimbreCount * i, true);
+            selectProgramIndex(instance, state.programUnits + kTimbreCount * i, SelectSource::instrument);
             return;
         }
     for (int n = 0; n < kTimbreCount; ++n)
         if (onButton(kTimbreButtonsLeft + kButtonPitch * n, x, y)) {
-            selectProgramIndex(instance, n + kTimbreCount * state.programTens, true);
+            selectProgramIndex(instance, n + kTimbreCount * state.programTens, SelectSource::instrument);
             return;
         }
     if (onSwitch(kFilterSwitchLeft, x, y)) {
@@ -154,7 +150,7 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
     }
     if (inList(x, y)) {
         const int entry = listEntryAt(x, y);
-        if (entry != -1) selectProgramIndex(instance, entry, true); // an empty cell does nothing
+        if (entry != -1) selectProgramIndex(instance, entry, SelectSource::instrument); // an empty cell does nothing
         return;
     }
     if (inside(kWheelWell, x, y)) {

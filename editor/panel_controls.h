@@ -22,7 +22,7 @@ class PanelWindow {
     virtual void captureMouse() = 0;
     virtual void releaseMouse() = 0;
     // The whole panel is drawn again soon, without erasing: what
-    // requestRepaint (editor_link.h) does for the open panel. Apart from the
+    // requestRepaint (plugin_instance.h) does for the open panel. Apart from the
     // instance so that tests can count the requests.
     virtual void repaint() = 0;
 };

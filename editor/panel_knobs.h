@@ -5,8 +5,7 @@
 #pragma once
 
 #include "panel_layout.h"
-#include "panel_state.h"
-#include "parameters.h"
+#include "instrument_operations.h"
 
 namespace t815 {
 

@@ -7,8 +7,7 @@
 #include "panel_knobs.h"
 #include "panel_layout.h"
 #include "panel_primitives.h"
-#include "plugin_facts.h"
-#include "program_names.h"
+#include "panel_editor.h"
 
 namespace t815 {
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "draw_surface.h"
-#include "panel_state.h"
+#include "instrument_operations.h"
 
 namespace t815 {
 

@@ -1,10 +1,8 @@
 // The panel's mouse handlers on a real instance: every effect is checked
 // through the settings the host sees and, after a settling block, the core.
 #include "editor_fixture.h"
-#include "instance_changes.h"
+#include "panel_editor.h"
 #include "panel_layout.h"
-#include "plugin_facts.h"
-#include "program_selection.h"
 
 #include <vector>
 
@@ -117,7 +115,7 @@ TEST_F(ControlsTest, KeyboardGlissando) {
 }
 
 TEST_F(ControlsTest, ProgramButtonsSetOneDigitAndKeepTheOther) {
-    selectProgramIndex(*instance, 21, false); // program 25
+    selectProgramIndex(*instance, 21, SelectSource::host); // program 25
     down(38 + 5, 160);                        // group 0
     up();
     EXPECT_EQ(program(), 5);      // 05

@@ -1,12 +1,13 @@
-// A real plug-in instance with the panel's handlers and painter attached to
-// a window that records what the controls ask of it. Queued changes reach
-// the core when an empty block is rendered (settle).
+// A real instance of the instrument, with no plug-in format around it, and
+// the panel's handlers and painter attached to a window that records what
+// the controls ask of it. Queued changes reach the core when an empty block
+// is rendered (settle).
 #pragma once
 
+#include "instrument_operations.h"
+#include "instrument_render.h"
 #include "panel_controls.h"
 #include "panel_painter.h"
-#include "panel_state.h"
-#include "plugin_instance.h"
 #include "recording_surface.h"
 
 #include <gtest/gtest.h>
@@ -36,32 +37,25 @@ inline Rgb fillAt(const RecordingSurface& surface, int x, int y) {
 
 class PanelTest : public ::testing::Test {
   protected:
-    static inline int updateDisplayCalls = 0;
+    static inline int updateDisplayCalls = 0; // selects announced to the face
 
-    static VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
-                                      float) {
-        if (opcode == audioMasterUpdateDisplay) ++updateDisplayCalls;
-        return 0;
-    }
+    static void countAnnouncement(void*) { ++updateDisplayCalls; }
 
     void SetUp() override {
         updateDisplayCalls = 0;
-        instance = createPluginInstance(host);
+        instance = createPluginInstance({nullptr, countAnnouncement});
         ASSERT_NE(instance, nullptr);
     }
     void TearDown() override { destroyPluginInstance(instance); }
 
     void settle() {
         float left[1], right[1];
-        float* outputs[2] = {left, right};
-        instance->effect.processReplacing(&instance->effect, nullptr, outputs, 0);
+        renderInstrumentBlock(*instance, left, right, 0);
     }
 
     PanelState state() const { return readPanelState(*instance); }
-    float parameter(int index) { return instance->effect.getParameter(&instance->effect, index); }
-    VstIntPtr program() {
-        return instance->effect.dispatcher(&instance->effect, effGetProgram, 0, 0, nullptr, 0.0f);
-    }
+    float parameter(int index) { return readParameter(*instance, index); }
+    std::int32_t program() { return selectedProgramIndex(*instance); }
     bool slotHolds(int key) const {
         for (const VoiceSlot& slot : instance->core.slots)
             if (slot.state == kSlotHeld && slot.key == key) return true;

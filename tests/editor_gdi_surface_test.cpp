@@ -5,7 +5,8 @@
 #include "buffered_paint.h"
 #include "gdi_readback.h"
 #include "gdi_surface.h"
-#include "plugin_facts.h"
+#include "instrument_operations.h"
+#include "panel_editor.h"
 
 #include <gtest/gtest.h>
 
@@ -137,7 +138,7 @@ TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
 }
 
 TEST(BufferedPaint, APaintLeavesNoGdiObjectBehindWithOrWithoutTheOverlay) {
-    PluginInstance* instance = createPluginInstance(nullptr);
+    PluginInstance* instance = createPluginInstance({});
     ASSERT_NE(instance, nullptr);
     HDC screen = GetDC(nullptr);
     HDC target = CreateCompatibleDC(screen);

@@ -2,11 +2,9 @@
 // selected program, held keys, the wheel and the overlay look like, probed
 // at points as a pixel test would, and the primitives' edge cases.
 #include "editor_fixture.h"
-#include "instance_changes.h"
 #include "panel_layout.h"
 #include "panel_primitives.h"
 #include "program_names.h"
-#include "program_selection.h"
 
 #include <vector>
 
@@ -53,7 +51,7 @@ std::vector<int> pressedButtons(const RecordingSurface& s, int firstLeft, int co
 using PainterTest = PanelTest;
 
 TEST_F(PainterTest, SelectedProgramLightsItsButtonsDigitsAndListCell) {
-    selectProgramIndex(*instance, 13, false); // program 15
+    selectProgramIndex(*instance, 13, SelectSource::host); // program 15
     const RecordingSurface s = paint(state());
 
     EXPECT_EQ(fillAt(s, 822, 19), (Rgb{255, 45, 30})); // power lamp: the ROM is ready

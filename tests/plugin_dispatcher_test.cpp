@@ -149,7 +149,7 @@ TEST_F(PluginTest, EditorOpcodesMatchWhetherThePluginHasAnEditor) {
     if (kPluginHasEditor) {
         EXPECT_EQ(dispatch(effEditGetRect, 0, 0, nullptr), 0);
         EXPECT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
-        ASSERT_EQ(rect, &instance().editorRect);
+        ASSERT_EQ(rect, &vst2PluginOf(instance()).editorRect);
         EXPECT_EQ(rect->right - rect->left, 920);
         EXPECT_EQ(rect->bottom - rect->top, 430);
         ERect* again = nullptr;

@@ -43,7 +43,7 @@ TEST_F(PluginTest, RecordCarriesTheIdentityAndLayout) {
     EXPECT_EQ(effect->initialDelay, 0);
     EXPECT_EQ(effect->ioRatio, 1.0f);
     EXPECT_EQ(effect->object, &instance());
-    EXPECT_EQ(static_cast<void*>(effect), static_cast<void*>(&instance()));
+    EXPECT_EQ(static_cast<void*>(effect), static_cast<void*>(&vst2PluginOf(instance())));
     EXPECT_EQ(effect->user, nullptr);
     EXPECT_EQ(effect->resvd1, 0);
     EXPECT_EQ(effect->resvd2, 0);
@@ -68,7 +68,7 @@ TEST_F(PluginTest, FreshInstanceHasItsDefaults) {
     EXPECT_EQ(effect->getParameter(effect, kParamUnison), 1.0f); // program 00 has two oscillators
 
     PluginInstance& plugin = instance();
-    EXPECT_EQ(plugin.hostCallback, &recordingHost);
+    EXPECT_EQ(vst2PluginOf(plugin).hostCallback, &recordingHost);
     EXPECT_EQ(plugin.sampleRate, 44100.0);
     EXPECT_EQ(plugin.currentProgramIndex, 0);
     EXPECT_EQ(plugin.volume, 0.85f);
@@ -78,10 +78,10 @@ TEST_F(PluginTest, FreshInstanceHasItsDefaults) {
     EXPECT_EQ(plugin.core.resonance, 0.8f);
     EXPECT_EQ(plugin.core.currentProgram, 0);
     EXPECT_TRUE(plugin.core.romReady);
-    EXPECT_EQ(plugin.editorRect.top, 0);
-    EXPECT_EQ(plugin.editorRect.left, 0);
-    EXPECT_EQ(plugin.editorRect.bottom, 430);
-    EXPECT_EQ(plugin.editorRect.right, 920);
+    EXPECT_EQ(vst2PluginOf(plugin).editorRect.top, 0);
+    EXPECT_EQ(vst2PluginOf(plugin).editorRect.left, 0);
+    EXPECT_EQ(vst2PluginOf(plugin).editorRect.bottom, 430);
+    EXPECT_EQ(vst2PluginOf(plugin).editorRect.right, 920);
     EXPECT_EQ(plugin.editorWindow.load(), nullptr);
     EXPECT_EQ(plugin.programTens, 0);
     EXPECT_EQ(plugin.programUnits, 0);

@@ -4,8 +4,10 @@
 // host makes: dispatcher opcodes, MIDI lists, parameters and audio blocks.
 #pragma once
 
-#include "plugin_facts.h"
-#include "plugin_instance.h"
+#include "instrument_facts.h"
+#include "panel_editor.h"
+#include "vst2_facts.h"
+#include "vst2_plugin.h"
 #include "vst2_abi.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "gdi_surface.h"
 #include "panel_painter.h"
-#include "plugin_facts.h"
+#include "panel_editor.h"
 
 namespace t815 {
 

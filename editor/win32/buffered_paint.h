@@ -2,7 +2,7 @@
 // bitmap compatible with the target context, then copied in one BitBlt.
 #pragma once
 
-#include "panel_state.h"
+#include "instrument_operations.h"
 
 #include <windows.h>
 

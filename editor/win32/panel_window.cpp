@@ -9,12 +9,9 @@
 // button) and give it back at its release. A capture taken away by another
 // window ends the press as a release would, so no note is left sounding.
 #include "buffered_paint.h"
-#include "editor_link.h"
-#include "module_handle.h"
+#include "instrument_operations.h"
 #include "panel_controls.h"
-#include "panel_state.h"
-#include "plugin_facts.h"
-#include "plugin_instance.h"
+#include "panel_editor.h"
 
 #include <windows.h>
 
@@ -29,6 +26,18 @@ constexpr UINT kRepaintPeriodMs = 35;
 
 // Read and written only by openEditor, on the host's editor thread.
 bool panelClassRegistered = false;
+// The library's module, set by the face when the DLL is attached.
+HINSTANCE moduleHandle = nullptr;
+
+HWND panelWindowOf(const PluginInstance& instance) {
+    return static_cast<HWND>(instance.editorWindow.load());
+}
+
+// The instance's repaint hook while the panel is open: invalidates the
+// whole panel without erasing, from any thread.
+void invalidatePanel(PluginInstance& instance) {
+    if (HWND window = panelWindowOf(instance)) InvalidateRect(window, nullptr, FALSE);
+}
 
 PluginInstance* attachedInstance(HWND window) {
     // The Ptr calls: on win64 the 32-bit GWL_USERDATA slot would cut the
@@ -92,6 +101,7 @@ void forgetWindow(PluginInstance& instance, HWND window) {
     endPanelInteraction(instance, panel);
     panel.releaseMouse();
     KillTimer(window, kRepaintTimerId);
+    instance.repaintHook = nullptr;
     instance.editorWindow = nullptr;
 }
 
@@ -130,7 +140,7 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         // it closes the editor: the instance forgets the window at once (no
         // repaint request reaches a dead handle) and a press in progress
         // ends. closeEditor has done this already when it destroys the panel.
-        if (instance && instance->editorWindow.load() == window) forgetWindow(*instance, window);
+        if (instance && panelWindowOf(*instance) == window) forgetWindow(*instance, window);
         return DefWindowProcW(window, message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
@@ -162,19 +172,28 @@ bool openEditor(PluginInstance& instance, void* parentWindow) {
                                   nullptr, moduleHandle, &instance);
     if (!window) return false;
     instance.editorWindow = window;
+    instance.repaintHook = invalidatePanel;
     SetTimer(window, kRepaintTimerId, kRepaintPeriodMs, nullptr);
     return true;
 }
 
 void closeEditor(PluginInstance& instance) {
-    HWND window = instance.editorWindow.load();
+    HWND window = panelWindowOf(instance);
     if (!window) return;
     forgetWindow(instance, window);
     DestroyWindow(window);
 }
 
-void requestRepaint(PluginInstance& instance) {
-    if (HWND window = instance.editorWindow.load()) InvalidateRect(window, nullptr, FALSE);
+// The window procedure and its timer drive the panel: idle time is not needed.
+void idleEditor(PluginInstance&) {}
+
+// No off-screen panel is offered on Windows: a host there shows the window.
+bool snapshotPanel(PluginInstance&, void*, long) {
+    return false;
+}
+
+void setEditorModule(void* module) {
+    moduleHandle = static_cast<HINSTANCE>(module);
 }
 
 } // namespace t815

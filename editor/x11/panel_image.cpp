@@ -4,8 +4,8 @@
 
 #include "cairo_surface.h"
 #include "panel_painter.h"
-#include "panel_state.h"
-#include "plugin_facts.h"
+#include "instrument_operations.h"
+#include "panel_editor.h"
 
 namespace t815 {
 

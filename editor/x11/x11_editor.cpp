@@ -1,5 +1,5 @@
 // The panel inside a Linux host: an X11 child window of the host's window,
-// on an X connection of its own, driven entirely by the host's effEditIdle
+// on an X connection of its own, driven entirely by the host's idle
 // calls. Each idle drains the window's events and hands them to the
 // platform-free controls (the left button operates them, with a pointer
 // grab standing in for mouse capture; the right button resets the wheel
@@ -13,16 +13,16 @@
 // made under editorCalls, a lock that only these three editor calls and the
 // panel snapshot take (never the audio thread); the panel's interaction
 // fields belong to whoever holds it. requestRepaint may come from any thread, the
-// audio thread included: it only sets the instance's panelRepaintDue flag.
+// audio thread included: it only sets the instance's panelRepaintDue flag,
+// which the idle call takes.
 // X errors on our connection (a host window that went away, say) are
 // caught while the lock is held, so that they never reach the host's
 // handler or Xlib's default one, which would end the host's process.
-#include "editor_link.h"
+#include "panel_editor.h"
 
+#include "instrument_operations.h"
 #include "panel_controls.h"
 #include "panel_image.h"
-#include "plugin_facts.h"
-#include "plugin_instance.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -71,7 +71,7 @@ struct X11Editor final : PanelWindow {
 
 std::mutex editorCalls;
 // The instance this thread is idling, while it is inside idleEditor: the
-// controls call the host (audioMasterUpdateDisplay), and a host may call
+// controls' program selects are announced to the host, and a host may call
 // straight back into the editor from there. Such calls already hold the
 // lock; closing the panel being idled waits until its idle is done.
 thread_local PluginInstance* idlingInstance = nullptr;
@@ -347,10 +347,6 @@ void idleEditor(PluginInstance& instance) {
     if (editor->closeDue) closeLocked(instance);
 }
 
-void requestRepaint(PluginInstance& instance) {
-    if (instance.editorWindow.load(std::memory_order_acquire))
-        instance.panelRepaintDue.store(true, std::memory_order_release);
-}
 
 bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
     // The panel's interaction fields belong to whoever holds the lock.
@@ -358,5 +354,7 @@ bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
     std::lock_guard<std::mutex> lock(editorCalls);
     return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
 }
+
+void setEditorModule(void*) {}
 
 } // namespace t815

@@ -7,11 +7,11 @@
 // output must be finite and bounded and no guard byte touched; anything else
 // aborts, which libFuzzer reports with the input that did it.
 //
-// The instance comes from createPluginInstance, what the exported entry
+// The instance comes from createVst2Plugin, what the exported entry
 // point calls: entry_point.cpp gives the entry point a second name, main,
 // which would take the place of libFuzzer's own.
-#include "plugin_instance.h"
 #include "vst2_abi.h"
+#include "vst2_plugin.h"
 
 #include <cmath>
 #include <cstddef>
@@ -267,9 +267,9 @@ void writeParameter(AEffect* effect, Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in{data, size};
-    t815::PluginInstance* instance = t815::createPluginInstance(nullptr);
-    if (!instance) return 0;
-    AEffect* effect = &instance->effect;
+    t815::Vst2Plugin* plugin = t815::createVst2Plugin(nullptr);
+    if (!plugin) return 0;
+    AEffect* effect = &plugin->effect;
     effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
     effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);

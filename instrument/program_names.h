@@ -3,7 +3,7 @@
 // begins with the program's two-digit number and a space.
 #pragma once
 
-#include "plugin_facts.h"
+#include "instrument_facts.h"
 
 namespace t815 {
 

@@ -13,9 +13,8 @@
 // from which getParameter and the display texts answer at once.
 #include "parameters.h"
 
-#include "editor_link.h"
 #include "hand_off.h"
-#include "plugin_facts.h"
+#include "instrument_facts.h"
 #include "plugin_instance.h"
 
 #include <cmath>
@@ -59,6 +58,13 @@ bool changeFor(std::int32_t index, float value, ShellChange& change) {
     }
 }
 
+} // namespace
+
+void storeParameter(PluginInstance& instance, std::int32_t index, float value) {
+    ShellChange change{};
+    if (changeFor(index, value, change)) submitChange(instance, change);
+}
+
 float readParameter(const PluginInstance& instance, std::int32_t index) {
     const HostSettings& settings = instance.hostSettings;
     switch (index) {
@@ -80,24 +86,6 @@ float readParameter(const PluginInstance& instance, std::int32_t index) {
     }
 }
 
-} // namespace
-
-void storeParameter(PluginInstance& instance, std::int32_t index, float value) {
-    ShellChange change{};
-    if (changeFor(index, value, change)) submitChange(instance, change);
-}
-
-void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value) {
-    PluginInstance* instance = instanceOf(effect);
-    if (!instance) return;
-    storeParameter(*instance, index, value);
-    requestRepaint(*instance); // for every index, stored or not
-}
-
-float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index) {
-    PluginInstance* instance = instanceOf(effect);
-    return instance ? readParameter(*instance, index) : 0.0f;
-}
 
 bool writeParameterName(std::int32_t index, char* text) {
     if (!isParameterIndex(index)) return false;

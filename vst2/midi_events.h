@@ -1,4 +1,4 @@
-// MIDI intake: the events of an effProcessEvents list, applied at once.
+// The MIDI events of an effProcessEvents list, handed to the instrument.
 #pragma once
 
 #include "vst2_abi.h"
@@ -8,7 +8,7 @@ namespace t815 {
 struct PluginInstance;
 
 // Applies every MIDI event of the list in order; other event types, null
-// entries and a null or empty list are skipped. Takes coreLock itself.
+// entries and a null or empty list are skipped.
 void processMidiEvents(PluginInstance& instance, const VstEvents* events);
 
 } // namespace t815

@@ -10,11 +10,15 @@
 // disagree for longer than one block.
 #pragma once
 
+#include "change_queue.h"
+
 #include <atomic>
 #include <cstdint>
 #include <cstring>
 
 namespace t815 {
+
+struct PluginInstance;
 
 // A 32-bit value and the position (version) of the change that wrote it, in
 // one lock-free 64-bit word: high half version, low half the value's bits.
@@ -87,5 +91,16 @@ inline std::int32_t readInt(const VersionedValue& value) {
 inline bool readBool(const VersionedValue& value) {
     return storedBits(value) != 0;
 }
+
+// The settings a fresh instance starts with: the host's view equal to the
+// core's.
+void storeInitialSettings(HostSettings& settings, const PluginInstance& instance);
+
+// Records a run of queued changes, the first at queue position
+// firstPosition, in the instance's hostSettings. Called by the thread that
+// queued them, right after; it reads the program tables of the core, which
+// are constant after construction.
+void recordChanges(PluginInstance& instance, const ShellChange* changes, std::uint32_t count,
+                   std::uint32_t firstPosition);
 
 } // namespace t815

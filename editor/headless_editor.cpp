@@ -1,9 +1,9 @@
 // The editor where no platform window exists for it (the i686 Linux build,
 // which has no 32-bit Cairo): opening creates no window, so the host is
 // told there is no panel, and everything else has nothing to act on.
-#include "editor_link.h"
+#include "panel_editor.h"
 
-#include "plugin_instance.h"
+#include "instrument_operations.h"
 
 namespace t815 {
 
@@ -15,12 +15,12 @@ void closeEditor(PluginInstance& instance) {
     instance.editorWindow = nullptr;
 }
 
-void requestRepaint(PluginInstance&) {}
-
 void idleEditor(PluginInstance&) {}
 
 bool snapshotPanel(PluginInstance&, void*, long) {
     return false;
 }
+
+void setEditorModule(void*) {}
 
 } // namespace t815

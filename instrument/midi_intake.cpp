@@ -12,9 +12,7 @@
 #include "bend_ratio.h"
 #include "hand_off.h"
 #include "plugin_instance.h"
-#include "program_selection.h"
-
-#include <cstddef>
+#include "selected_program.h"
 
 namespace t815 {
 
@@ -33,13 +31,11 @@ constexpr int kModulationWheel = 1;
 // Lists up to this long are built on the stack and queued in one step.
 constexpr std::uint32_t kChangesAtOnce = 512;
 
-// The change a MIDI event makes; false for none.
-bool changeFor(const VstEvent* event, ShellChange& change) {
-    if (!event || event->type != kVstMidiType) return false;
-    const char* bytes = reinterpret_cast<const VstMidiEvent*>(event)->midiData;
-    const int status = static_cast<unsigned char>(bytes[0]) & 0xF0; // any channel
-    const int d1 = static_cast<unsigned char>(bytes[1]) & 0x7F;
-    const int d2 = static_cast<unsigned char>(bytes[2]) & 0x7F;
+// The change a MIDI message makes; false for none.
+bool changeFor(const MidiMessage& message, ShellChange& change) {
+    const int status = message.bytes[0] & 0xF0; // any channel
+    const int d1 = message.bytes[1] & 0x7F;
+    const int d2 = message.bytes[2] & 0x7F;
     switch (status) {
     case kNoteOn: // velocity 0 releases
         change = {d2 > 0 ? ChangeKind::noteOn : ChangeKind::noteOff, d1, 0.0f};
@@ -63,22 +59,23 @@ bool changeFor(const VstEvent* event, ShellChange& change) {
     }
 }
 
+bool readMessageArray(const void* list, std::int32_t i, MidiMessage& message) {
+    message = static_cast<const MidiMessage*>(list)[i];
+    return true;
+}
+
 } // namespace
 
-void processMidiEvents(PluginInstance& instance, const VstEvents* events) {
-    if (!events || events->numEvents <= 0) return;
-    // The host's array is numEvents long, not the two elements VstEvents
-    // declares: it is read through a pointer to where it starts.
-    const auto* list = reinterpret_cast<const VstEvent* const*>(
-        reinterpret_cast<const char*>(events) + offsetof(VstEvents, events));
-    const std::int32_t count = events->numEvents;
-
+void receiveMidiList(PluginInstance& instance, const void* list, std::int32_t count,
+                     MidiListReader read) {
+    if (!list || count <= 0) return;
     ShellChange changes[kChangesAtOnce];
     std::uint32_t pending = 0;
     std::int32_t programChanges = 0;
     bool holding = false;
     for (std::int32_t i = 0; i < count; ++i) {
-        if (!changeFor(list[i], changes[pending])) continue;
+        MidiMessage message;
+        if (!read(list, i, message) || !changeFor(message, changes[pending])) continue;
         programChanges += changes[pending].kind == ChangeKind::programSelect;
         if (++pending < kChangesAtOnce) continue;
         // A long list: hold the core so that it still arrives whole.
@@ -90,11 +87,15 @@ void processMidiEvents(PluginInstance& instance, const VstEvents* events) {
     if (holding) {
         if (pending) appendWhileHolding(instance, changes, pending);
         releaseCore(instance);
-    } else {
+    } else if (pending) {
         submitChanges(instance, changes, pending);
     }
     for (std::int32_t i = 0; i < programChanges; ++i)
-        announceProgramChange(instance, true);
+        announceProgramSelect(instance, SelectSource::instrument);
+}
+
+void receiveMidi(PluginInstance& instance, const MidiMessage* messages, std::int32_t count) {
+    receiveMidiList(instance, messages, count, readMessageArray);
 }
 
 } // namespace t815

@@ -1,8 +1,8 @@
 // The library's exported door: VSTPluginMain, exported a second time as
 // `main` for older hosts, and on Windows DllMain, which records the module
 // handle the panel needs for its window class.
-#include "module_handle.h"
-#include "plugin_instance.h"
+#include "panel_editor.h"
+#include "vst2_plugin.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,10 +16,10 @@
 #define T815_ENTRY_POINT __attribute__((visibility("default")))
 #endif
 
-// No exception may leave the library; createPluginInstance throws none.
+// No exception may leave the library; createVst2Plugin throws none.
 extern "C" T815_ENTRY_POINT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback hostCallback) {
-    t815::PluginInstance* instance = t815::createPluginInstance(hostCallback);
-    return instance ? &instance->effect : nullptr;
+    t815::Vst2Plugin* plugin = t815::createVst2Plugin(hostCallback);
+    return plugin ? &plugin->effect : nullptr;
 }
 
 #ifdef _WIN32
@@ -27,7 +27,7 @@ extern "C" T815_ENTRY_POINT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallba
 // The .def file exports both names; nothing else leaves the DLL.
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) t815::moduleHandle = module;
+    if (reason == DLL_PROCESS_ATTACH) t815::setEditorModule(module);
     return TRUE;
 }
 

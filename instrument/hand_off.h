@@ -23,10 +23,16 @@
 //    audio callback uncalled.
 //  - Held keys are published by the core's owner after it applies changes,
 //    for the panel to read from its own thread.
-//  - Calls to the host (audioMasterUpdateDisplay) and repaint requests are
-//    made after a change is queued, never while coreBusy is held, so a host
-//    that calls back into the plug-in from its callback cannot deadlock.
-//  - effClose must not overlap any other call; the host contract forbids it.
+//  - What producers may read of the core: its program tables
+//    (programNumbers, voicePrograms) and romReady, written once while the
+//    instance is constructed and constant after it. They read nothing else
+//    of it.
+//  - Calls to the face (FaceLink: a program select announced to the host)
+//    and repaint requests are made after a change is queued, never while
+//    coreBusy is held, so a host that calls back into the plug-in from its
+//    callback cannot deadlock.
+//  - Destroying the instance must not overlap any other call; every plug-in
+//    format's host contract forbids it.
 #pragma once
 
 #include "change_queue.h"

@@ -1,11 +1,17 @@
-// The changes the panel makes besides program select and the five
-// parameters (parameters.h, program_selection.h): keys, the modulation
-// wheel, the tuning and the voice reset. Each is queued for the core like a
-// host's or a MIDI change (hand_off.h); none requests a repaint.
+// What the panel, and any face, may do with an instance: press and release
+// a key, move the wheel, tune, reset the voices, change a setting, select a
+// program, and read what the panel shows. Each change is queued for the core
+// like a host's or a MIDI change (hand_off.h); none requests a repaint.
+// The panel editor reaches the instrument through this header alone.
 #pragma once
 
 #include "hand_off.h"
+#include "instrument_facts.h"
+#include "panel_state.h"
+#include "parameters.h"
 #include "plugin_instance.h"
+#include "program_names.h"
+#include "selected_program.h"
 
 #include <cstdint>
 
@@ -34,6 +40,12 @@ inline void setPitchOffset(PluginInstance& instance, std::int32_t steps) {
 // phases, the program and the settings are left as they are.
 inline void resetAllVoices(PluginInstance& instance) {
     submitChange(instance, {ChangeKind::resetVoices, 0, 0.0f});
+}
+
+// The host's sample rate, stored as given; rendering treats rates below
+// 1000 Hz or not finite as 44100 Hz.
+inline void setSampleRate(PluginInstance& instance, float rate) {
+    submitChange(instance, {ChangeKind::sampleRate, 0, rate});
 }
 
 } // namespace t815

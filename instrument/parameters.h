@@ -2,8 +2,6 @@
 // host sees each as a value 0..1; the instance stores it in its own form.
 #pragma once
 
-#include "vst2_abi.h"
-
 #include <cstdint>
 
 namespace t815 {
@@ -23,14 +21,13 @@ inline float clampedToUnit(float value) {
     return value < 0.0f ? 0.0f : (value > 1.0f ? 1.0f : value);
 }
 
-// The host's value for parameter index, as setParameter stores it (clamped
-// to 0..1, NaN ignored), without the repaint request; the panel's knobs and
-// switches store theirs through it too.
+// Stores the host's value 0..1 for parameter index (clamped to 0..1, NaN
+// ignored; an index outside 0..4 changes nothing), without the repaint
+// request; the panel's knobs and switches store theirs through it too.
 void storeParameter(PluginInstance& instance, std::int32_t index, float value);
 
-// The record's setParameter and getParameter entries.
-void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value);
-float VSTCALLBACK getParameter(AEffect* effect, VstInt32 index);
+// The parameter's value 0..1 as the host reads it; 0 outside 0..4.
+float readParameter(const PluginInstance& instance, std::int32_t index);
 
 // Write the parameter's name or display text, with its terminating zero,
 // into text. Return false, writing nothing, for an index outside 0..4.

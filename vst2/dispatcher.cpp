@@ -4,15 +4,12 @@
 // names always fill the 24 bytes a host allots for them, zero-padded.
 #include "dispatcher.h"
 
-#include "editor_link.h"
-#include "hand_off.h"
-#include "midi_intake.h"
+#include "instrument_operations.h"
+#include "midi_events.h"
+#include "panel_editor.h"
 #include "panel_snapshot.h"
-#include "parameters.h"
-#include "plugin_facts.h"
-#include "plugin_instance.h"
-#include "program_names.h"
-#include "program_selection.h"
+#include "vst2_facts.h"
+#include "vst2_plugin.h"
 
 #include <cstring>
 
@@ -29,15 +26,6 @@ template <std::size_t N> void writeWhole(const char (&text)[N], void* ptr) {
     std::memcpy(ptr, text, N);
 }
 
-std::int32_t selectedProgramIndex(const PluginInstance& instance) {
-    return readInt(instance.hostSettings.currentProgramIndex);
-}
-
-void setSampleRate(PluginInstance& instance, float rate) {
-    // Stored as given; rendering treats rates below 1000 Hz or not finite as 44100 Hz.
-    submitChange(instance, {ChangeKind::sampleRate, 0, rate});
-}
-
 bool canDo(const char* ability) {
     return std::strcmp(ability, "receiveVstEvents") == 0 ||
            std::strcmp(ability, "receiveVstMidiEvent") == 0;
@@ -48,7 +36,7 @@ VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
     switch (opcode) {
     case effEditGetRect:
         if (!ptr) return 0;
-        *static_cast<ERect**>(ptr) = &instance.editorRect;
+        *static_cast<ERect**>(ptr) = &vst2PluginOf(instance).editorRect;
         return 1;
     case effEditOpen:
         if (!ptr) return 0;
@@ -56,11 +44,9 @@ VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
         // there is a panel to show.
         return openEditor(instance, ptr) ? 1 : 0;
     case effEditIdle:
-#ifndef _WIN32
-        // X11 gives the panel no thread of its own: the host's idle calls
-        // are where its events are handled and it is painted.
+        // Where the window system gives the panel no thread of its own
+        // (X11), the host's idle calls handle its events and paint it.
         idleEditor(instance);
-#endif
         return 0;
     default: // effEditClose
         closeEditor(instance);
@@ -69,11 +55,7 @@ VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
 }
 
 VstIntPtr vendorSpecific(PluginInstance& instance, VstInt32 index, VstIntPtr value, void* ptr) {
-#ifndef _WIN32
     if (index == kPanelSnapshotIndex) return snapshotPanel(instance, ptr, long(value)) ? 1 : 0;
-#else
-    (void)instance, (void)index, (void)value, (void)ptr;
-#endif
     return 0;
 }
 
@@ -83,12 +65,12 @@ VstIntPtr dispatchOpcode(PluginInstance* instance, VstInt32 opcode, VstInt32 ind
 
     switch (opcode) {
     case effClose:
-        destroyPluginInstance(instance);
+        destroyVst2Plugin(&vst2PluginOf(*instance));
         return 1;
     case effSetProgram:
         // value, not index, carries the program; -1 and above 31 are ignored.
         if (isProgramIndex(value))
-            selectProgramIndex(*instance, static_cast<std::int32_t>(value), false);
+            selectProgramIndex(*instance, static_cast<std::int32_t>(value), SelectSource::host);
         return 1;
     case effGetProgram:
         return selectedProgramIndex(*instance);

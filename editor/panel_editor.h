@@ -1,0 +1,39 @@
+// What a face asks of the panel editor: open it inside a host window, close
+// it, give it the host's idle time, paint it off screen, and its size. Every
+// platform implements all of it (a call a platform has no use for does
+// nothing), so that no face needs to know which platform it runs on.
+#pragma once
+
+namespace t815 {
+
+struct PluginInstance;
+
+constexpr int kEditorWidth = 920;
+constexpr int kEditorHeight = 430;
+
+// Opens the panel as a child of the host's window (never null here); false
+// when no window could be made. An open panel is closed first.
+bool openEditor(PluginInstance& instance, void* parentWindow);
+
+// Closes the panel if it is open; harmless otherwise. A face closes it
+// before it tears the instance down.
+void closeEditor(PluginInstance& instance);
+
+// The host's idle call: where a window system gives the panel no thread of
+// its own (X11), this handles the panel's events, runs its repaint timer
+// and paints. Nothing while the panel is closed, and nothing on Windows,
+// which drives the panel through its window procedure.
+void idleEditor(PluginInstance& instance);
+
+// Paints the panel off screen into kEditorWidth x kEditorHeight pixels of
+// red, green, blue and 255, rows `stride` bytes apart, open editor or not;
+// false where the platform offers no off-screen panel or the buffer is
+// unusable.
+bool snapshotPanel(PluginInstance& instance, void* rgba, long stride);
+
+// The library's module handle (an HINSTANCE), which the panel's window class
+// is registered with on Windows; ignored elsewhere. Null means the program's
+// own module.
+void setEditorModule(void* module);
+
+} // namespace t815
