@@ -32,7 +32,7 @@ constexpr int kModulationWheel = 1;
 constexpr std::uint32_t kChangesAtOnce = 512;
 
 // The change a MIDI message makes; false for none.
-bool changeFor(const MidiMessage& message, ShellChange& change) {
+bool changeForMessage(const MidiMessage& message, ShellChange& change) {
     const int status = message.bytes[0] & 0xF0; // any channel
     const int d1 = message.bytes[1] & 0x7F;
     const int d2 = message.bytes[2] & 0x7F;
@@ -75,7 +75,7 @@ void receiveMidiList(PluginInstance& instance, const void* list, std::int32_t co
     bool holding = false;
     for (std::int32_t i = 0; i < count; ++i) {
         MidiMessage message;
-        if (!read(list, i, message) || !changeFor(message, changes[pending])) continue;
+        if (!read(list, i, message) || !changeForMessage(message, changes[pending])) continue;
         programChanges += changes[pending].kind == ChangeKind::programSelect;
         if (++pending < kChangesAtOnce) continue;
         // A long list: hold the core so that it still arrives whole.

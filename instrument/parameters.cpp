@@ -36,7 +36,7 @@ bool isParameterIndex(std::int32_t index) {
 
 // The change a host value makes; false for none (an index outside 0..4, or
 // NaN for a continuous parameter).
-bool changeFor(std::int32_t index, float value, ShellChange& change) {
+bool changeForValue(std::int32_t index, float value, ShellChange& change) {
     const bool on = value >= kSwitchThreshold;
     if (index == kParamUnison || index == kParamFilter) {
         change = {index == kParamUnison ? ChangeKind::unison : ChangeKind::filter, on ? 1 : 0, 0};
@@ -62,7 +62,7 @@ bool changeFor(std::int32_t index, float value, ShellChange& change) {
 
 void storeParameter(PluginInstance& instance, std::int32_t index, float value) {
     ShellChange change{};
-    if (changeFor(index, value, change)) submitChange(instance, change);
+    if (changeForValue(index, value, change)) submitChange(instance, change);
 }
 
 float readParameter(const PluginInstance& instance, std::int32_t index) {

@@ -1,6 +1,6 @@
 // A picture of a plug-in's editor panel without a window or a window
 // system: the plug-in paints its panel into our memory through its
-// vendor-specific snapshot call (plugin/panel_snapshot.h). How the Linux
+// vendor-specific snapshot call (vst2/panel_snapshot.h). How the Linux
 // tool saves the panel, with or without an X server.
 #pragma once
 
