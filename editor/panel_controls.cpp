@@ -130,12 +130,14 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
     // number and keeps the other: index = units + 8 tens.
     for (int i = 0; i < kGroupCount; ++i)
         if (onButton(kGroupButtonsLeft + kButtonPitch * i, x, y)) {
-            selectProgramIndex(instance, state.programUnits + kTimbreCount * i, SelectSource::instrument);
+            selectProgramIndex(instance, state.programUnits + kTimbreCount * i,
+                               SelectSource::instrument);
             return;
         }
     for (int n = 0; n < kTimbreCount; ++n)
         if (onButton(kTimbreButtonsLeft + kButtonPitch * n, x, y)) {
-            selectProgramIndex(instance, n + kTimbreCount * state.programTens, SelectSource::instrument);
+            selectProgramIndex(instance, n + kTimbreCount * state.programTens,
+                               SelectSource::instrument);
             return;
         }
     if (onSwitch(kFilterSwitchLeft, x, y)) {
@@ -150,7 +152,9 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
     }
     if (inList(x, y)) {
         const int entry = listEntryAt(x, y);
-        if (entry != -1) selectProgramIndex(instance, entry, SelectSource::instrument); // an empty cell does nothing
+        if (entry != -1)
+            selectProgramIndex(instance, entry,
+                               SelectSource::instrument); // an empty cell does nothing
         return;
     }
     if (inside(kWheelWell, x, y)) {
@@ -247,6 +251,9 @@ void handlePanelEvent(PluginInstance& instance, PanelWindow& window, const Panel
         endPanelInteraction(instance, window);
         break;
     case PanelInput::repaintTimer:
+        // With no audio, the timer is what brings the queued changes to the
+        // core, and so to what the panel shows.
+        applyChangesWhileAudioAbsent(instance);
         window.repaint();
         break;
     }

@@ -4,8 +4,8 @@
 // range give positions outside 0..1, which the knob draws clamped.
 #pragma once
 
-#include "panel_layout.h"
 #include "instrument_operations.h"
+#include "panel_layout.h"
 
 namespace t815 {
 

@@ -4,10 +4,10 @@
 // where it is drawn.
 #include "panel_painter.h"
 
+#include "panel_editor.h"
 #include "panel_knobs.h"
 #include "panel_layout.h"
 #include "panel_primitives.h"
-#include "panel_editor.h"
 
 namespace t815 {
 

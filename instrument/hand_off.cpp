@@ -32,6 +32,28 @@ std::uintptr_t currentThread() {
 #endif
 }
 
+using Clock = std::chrono::steady_clock;
+
+std::int64_t clockNow() {
+    return Clock::now().time_since_epoch().count();
+}
+
+// How long the audio callback may stay away, beyond two of its blocks,
+// before other threads apply the queued changes themselves: longer than
+// any host's scheduling jitter, short enough that the panel shows a change
+// within two of its timer's periods.
+constexpr std::int64_t kAudioAbsentTicks =
+    std::chrono::duration_cast<Clock::duration>(std::chrono::milliseconds(50)).count();
+
+// A block's length at the rate the core renders with, in clock ticks; 0
+// for a rate it renders as 44100 Hz.
+std::int64_t blockSpan(const PluginInstance& instance, std::int32_t frames) {
+    const double rate = instance.sampleRate >= 1000.0 ? instance.sampleRate : 44100.0;
+    const double seconds = frames > 0 ? frames / rate : 0.0;
+    const double ticks = seconds * Clock::period::den / Clock::period::num;
+    return ticks < 1e15 ? static_cast<std::int64_t>(ticks) : std::int64_t{1} << 50;
+}
+
 // More changes than this waiting for the audio thread make other threads
 // pause before adding theirs (see easeOff).
 constexpr std::uint32_t kPendingBeforeEasingOff = 256;
@@ -101,6 +123,7 @@ void submitChanges(PluginInstance& instance, const ShellChange* changes, std::ui
     std::uint32_t first = 0;
     if (count <= kChangeQueueCapacity && tryAppendRun(instance.changes, changes, count, first)) {
         recordChanges(instance, changes, count, first);
+        applyChangesWhileAudioAbsent(instance);
         return;
     }
     // No room: the audio thread has fallen behind or is not running.
@@ -113,12 +136,30 @@ void submitChanges(PluginInstance& instance, const ShellChange* changes, std::ui
     releaseCore(instance);
 }
 
-bool takeCoreForBlock(PluginInstance& instance) {
+bool takeCoreForBlock(PluginInstance& instance, std::int32_t frames) {
     instance.audioThread.store(currentThread(), std::memory_order_relaxed);
     if (instance.coreBusy.exchange(true, std::memory_order_acquire)) return false;
     instance.blocksTaken.fetch_add(1, std::memory_order_relaxed);
+    instance.lastBlockAt.store(clockNow(), std::memory_order_relaxed);
+    instance.lastBlockSpan.store(blockSpan(instance, frames), std::memory_order_relaxed);
     applyQueuedChanges(instance);
     return true;
+}
+
+void applyChangesWhileAudioAbsent(PluginInstance& instance) {
+    if (instance.audioThread.load(std::memory_order_relaxed) == currentThread()) return;
+    const ChangeQueue& queue = instance.changes;
+    if (queue.reserved.load(std::memory_order_relaxed) ==
+        queue.consumed.load(std::memory_order_relaxed))
+        return; // nothing waits
+    const std::int64_t quiet = clockNow() - instance.lastBlockAt.load(std::memory_order_relaxed);
+    const std::int64_t bound =
+        kAudioAbsentTicks + 2 * instance.lastBlockSpan.load(std::memory_order_relaxed);
+    if (quiet < bound) return;
+    if (instance.coreBusy.exchange(true, std::memory_order_acquire)) return; // its holder applies
+    applyQueuedChanges(instance);
+    releaseCore(instance);
+    requestRepaint(instance);
 }
 
 void releaseCore(PluginInstance& instance) {

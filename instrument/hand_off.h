@@ -14,13 +14,21 @@
 //  - At the same time the change is recorded in hostSettings, which answer
 //    getParameter, effGetProgram, the display texts and the panel at once.
 //  - The audio callback takes coreBusy with one exchange and never waits: if
-//    a host thread holds it, the block is silence and the core does not
+//    another thread holds it, the block is silence and the core does not
 //    advance.
-//  - A host thread holds coreBusy only when the queue is full (the host
-//    floods changes faster than it renders, or stopped rendering): it then
-//    applies the queued changes itself, appends its own, and lets go. So no
+//  - Another thread holds coreBusy only while audio is absent (below) or
+//    when the queue is full (the host floods changes faster than it
+//    renders): it then applies the queued changes itself, appends its own,
+//    and lets go. So no
 //    change is ever lost or reordered, however long the host leaves the
 //    audio callback uncalled.
+//  - When the audio callback stays away (the host suspended it, stopped its
+//    transport or renders nothing while its window is open), changes would
+//    wait in the queue and the panel would show none of them. So once no
+//    block has been taken for 50 ms plus two block lengths, the
+//    next producer and the panel's timer take the core if it is free (never
+//    waiting), apply what is queued, in order, and ask for a repaint. A
+//    block that arrives meanwhile finds the core taken and is silence.
 //  - Held keys are published by the core's owner after it applies changes,
 //    for the panel to read from its own thread.
 //  - What producers may read of the core: its program tables
@@ -58,11 +66,16 @@ inline void submitChange(PluginInstance& instance, const ShellChange& change) {
 void holdCore(PluginInstance& instance);
 void appendWhileHolding(PluginInstance& instance, const ShellChange* changes, std::uint32_t count);
 
-// The audio callback's side: takes the core if nobody holds it (false
-// otherwise, at once) and applies every queued change. releaseCore gives it
-// back.
-bool takeCoreForBlock(PluginInstance& instance);
+// The audio callback's side: takes the core for a block of `frames` samples
+// if nobody holds it (false otherwise, at once), notes when, and applies
+// every queued change. releaseCore gives it back.
+bool takeCoreForBlock(PluginInstance& instance, std::int32_t frames);
 void releaseCore(PluginInstance& instance);
+
+// Any thread but the audio callback's, after queuing or on the panel's
+// timer: applies the queued changes itself when the audio callback has
+// stayed away (see the contract above). Never waits.
+void applyChangesWhileAudioAbsent(PluginInstance& instance);
 
 // The keys some slot holds down (state held), as the owner last published
 // them (PluginInstance::heldKeys, read with readHeldKeys): bit k of word

@@ -11,7 +11,7 @@ namespace t815 {
 
 void renderInstrumentBlock(PluginInstance& instance, float* left, float* right,
                            std::int32_t frames) {
-    if (!takeCoreForBlock(instance)) {
+    if (!takeCoreForBlock(instance, frames)) {
         // A host thread is applying a backlog of changes: this block is
         // silence, and the core goes on from where it was at the next one.
         for (std::int32_t i = 0; i < frames; ++i) {

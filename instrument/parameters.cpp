@@ -86,7 +86,6 @@ float readParameter(const PluginInstance& instance, std::int32_t index) {
     }
 }
 
-
 bool writeParameterName(std::int32_t index, char* text) {
     if (!isParameterIndex(index)) return false;
     const char* name = kParameterNames[index];

@@ -7,6 +7,7 @@
 #include "host_settings.h"
 #include "instrument_facts.h"
 
+#include <chrono>
 #include <new>
 
 namespace t815 {
@@ -34,6 +35,11 @@ void setHostSideDefaults(PluginInstance& instance) {
     instance.blocksTaken = 0;
     instance.stalledAtBlock = ~0u;
     instance.audioThread = 0;
+    // Changes made right after construction wait for the first block, as
+    // the host is about to start audio; kAudioAbsentAfter later they no
+    // longer do.
+    instance.lastBlockAt = std::chrono::steady_clock::now().time_since_epoch().count();
+    instance.lastBlockSpan = 0;
     instance.heldKeys[0] = instance.heldKeys[1] = 0;
     storeInitialSettings(instance.hostSettings, instance);
 }

@@ -53,11 +53,11 @@ struct PluginInstance {
     std::int32_t programUnits;
 
     // The panel's fields.
-    std::atomic<void*> editorWindow;   // the open panel's own record; null while closed
+    std::atomic<void*> editorWindow;      // the open panel's own record; null while closed
     std::atomic<RepaintHook> repaintHook; // null while no panel listens
-    std::atomic<bool> panelRepaintDue; // set from any thread; a panel painting at idle takes it
-    std::int32_t mouseHeldKey;         // -1: none
-    std::int32_t dragControl;          // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
+    std::atomic<bool> panelRepaintDue;    // set from any thread; a panel painting at idle takes it
+    std::int32_t mouseHeldKey;            // -1: none
+    std::int32_t dragControl; // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
     std::int32_t dragStartY;
     float dragStartValue;
     bool resetButtonDown;
@@ -71,7 +71,9 @@ struct PluginInstance {
     std::atomic<std::uint32_t> blocksTaken; // audio callbacks that took the core, wrapping
     std::atomic<std::uint32_t> stalledAtBlock; // blocksTaken when producers last saw no progress
     std::atomic<std::uintptr_t>
-        audioThread; // the thread of the latest audio callback (hand_off.cpp)
+        audioThread;                       // the thread of the latest audio callback (hand_off.cpp)
+    std::atomic<std::int64_t> lastBlockAt; // steady-clock time the latest block took the core
+    std::atomic<std::int64_t> lastBlockSpan; // that block's length, in steady-clock ticks
 };
 
 // Builds an instance in place (it may live inside a face's record): the

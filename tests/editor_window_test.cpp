@@ -163,6 +163,33 @@ TEST_F(EditorWindowTest, PaintsThePanelsFilledAreasInTheirExactColours) {
     EXPECT_TRUE(p.at(82, 300) == kWheelSlot);
 }
 
+// A host that opens the panel and renders no audio at all: the panel's timer
+// brings each change to the core, so it shows within two timer periods, and
+// audio later resumes from there.
+TEST_F(EditorWindowTest, WithNoAudioEveryChangeShowsAndAudioResumesFromThere) {
+    open();
+    pump(60); // longer than the audio may stay away
+    auto soon = [&](int x, int y) {
+        pump(100);
+        return readWindow(panel, kEditorWidth, kEditorHeight).at(x, y);
+    };
+    SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at(165, 380));
+    EXPECT_TRUE(soon(165, 380) == kWhiteKeyDown);
+    SendMessageW(panel, WM_LBUTTONUP, 0, at(165, 380));
+    EXPECT_TRUE(soon(165, 380) == kWhiteKey); // the key's note-off reached the core
+    noteOn(36);
+    EXPECT_TRUE(soon(165, 380) == kWhiteKeyDown);
+    noteOff(36);
+    EXPECT_TRUE(soon(165, 380) == kWhiteKey);
+    sendMidi({midiEvent(0xC0, 13, 0)});
+    EXPECT_TRUE(soon(539, 189) == kListHighlight);
+    EXPECT_EQ(static_cast<PluginInstance*>(effect->object)->blocksTaken.load(), 0u);
+    noteOn(48);
+    EXPECT_TRUE(soundsLikeAFreshInstanceGiven({midiEvent(0x90, 36, 100), midiEvent(0x80, 36, 0),
+                                               midiEvent(0x90, 36, 100), midiEvent(0x80, 36, 0),
+                                               midiEvent(0xC0, 13, 0), midiEvent(0x90, 48, 100)}));
+}
+
 TEST_F(EditorWindowTest, ProgramButtonsAndTheListSelectAndNotifyTheHost) {
     open();
     click(62 + 11, 165); // group 1

@@ -246,6 +246,39 @@ TEST_F(X11PanelTest, AMouseHeldKeySoundsAndShowsUntilReleased) {
     EXPECT_TRUE(idleUntil([&] { return showsAt(kPressedKeyCheckPoints[0]); }));
 }
 
+// A host that opens the panel and renders no audio at all: the panel's timer
+// brings each change to the core, so it shows within two timer periods, and
+// audio later resumes from there.
+TEST_F(X11PanelTest, WithNoAudioEveryChangeShowsAndAudioResumesFromThere) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    constexpr auto kSoon = 500ms; // instrumented code paints slower
+#else
+    constexpr auto kSoon = 100ms;
+#endif
+    ASSERT_EQ(open(), 1);
+    ASSERT_TRUE(idleUntil([&] { return showsAt(pointNamed("white key 36 body")); }));
+    std::this_thread::sleep_for(60ms); // longer than the audio may stay away
+    auto showsSoon = [&](const PanelCheckPoint& point) {
+        return idleUntil([&] { return showsAt(point); }, nullptr, kSoon);
+    };
+    moveTo(160, 380);
+    button(1, true);
+    EXPECT_TRUE(showsSoon(kPressedKeyCheckPoints[0]));
+    button(1, false);
+    EXPECT_TRUE(showsSoon(pointNamed("white key 36 body"))); // its note-off reached the core
+    noteOn(36);
+    EXPECT_TRUE(showsSoon(kPressedKeyCheckPoints[0]));
+    noteOff(36);
+    EXPECT_TRUE(showsSoon(pointNamed("white key 36 body")));
+    sendMidi({midiEvent(0xC0, 13, 0)});
+    EXPECT_TRUE(showsSoon(pointNamed("list cell, current (15)")));
+    EXPECT_EQ(static_cast<PluginInstance*>(effect->object)->blocksTaken.load(), 0u);
+    noteOn(48);
+    EXPECT_TRUE(soundsLikeAFreshInstanceGiven({midiEvent(0x90, 36, 100), midiEvent(0x80, 36, 0),
+                                               midiEvent(0x90, 36, 100), midiEvent(0x80, 36, 0),
+                                               midiEvent(0xC0, 13, 0), midiEvent(0x90, 48, 100)}));
+}
+
 TEST_F(X11PanelTest, TheAboutOverlayOpensOnTheLogoAndTheNextClickOnlyClosesIt) {
     ASSERT_EQ(open(), 1);
     click(600, 60);

@@ -6,9 +6,9 @@
 
 #include "instrument_facts.h"
 #include "panel_editor.h"
+#include "vst2_abi.h"
 #include "vst2_facts.h"
 #include "vst2_plugin.h"
-#include "vst2_abi.h"
 
 #include <gtest/gtest.h>
 
@@ -140,6 +140,16 @@ struct GuardedText {
     }
 };
 
+inline bool allZero(const std::vector<float>& samples) {
+    for (float s : samples)
+        if (s != 0.0f) return false;
+    return true;
+}
+
+inline bool bitsEqual(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
 // A fresh instance per test, made through the exported entry point with the
 // recording host, closed through effClose.
 class PluginTest : public testing::Test {
@@ -192,6 +202,20 @@ class PluginTest : public testing::Test {
         on->processReplacing(on, nullptr, outputs, frames);
         return out;
     }
+    // Whether the instance, given the MIDI `events` in the course of a test, now
+    // sounds bit for bit like a fresh instance given them in one list before
+    // its first block (and not silent): for a test whose instance took its
+    // changes while no audio was rendered.
+    bool soundsLikeAFreshInstanceGiven(std::initializer_list<VstMidiEvent> events) {
+        AEffect* fresh = pluginEntry()(nullptr);
+        if (!fresh) return false;
+        EventList list;
+        fresh->dispatcher(fresh, effProcessEvents, 0, 0, list.build(events), 0.0f);
+        const auto expected = renderOn(fresh, 4096).left;
+        fresh->dispatcher(fresh, effClose, 0, 0, nullptr, 0.0f);
+        const auto got = renderOn(effect, 4096).left;
+        return !allZero(got) && bitsEqual(got, expected);
+    }
     std::string programName() {
         char name[kVstMaxProgNameLen + 8] = {};
         dispatch(effGetProgramName, 0, 0, name);
@@ -240,14 +264,5 @@ struct RealTimeWork {
     }
 };
 
-inline bool allZero(const std::vector<float>& samples) {
-    for (float s : samples)
-        if (s != 0.0f) return false;
-    return true;
-}
-
-inline bool bitsEqual(const std::vector<float>& a, const std::vector<float>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
-}
 
 } // namespace t815::test

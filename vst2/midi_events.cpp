@@ -15,7 +15,8 @@ bool readMidiEvent(const void* list, std::int32_t i, MidiMessage& message) {
     const VstEvent* event = static_cast<const VstEvent* const*>(list)[i];
     if (!event || event->type != kVstMidiType) return false;
     const char* bytes = reinterpret_cast<const VstMidiEvent*>(event)->midiData;
-    for (int b = 0; b < 3; ++b) message.bytes[b] = static_cast<std::uint8_t>(bytes[b]);
+    for (int b = 0; b < 3; ++b)
+        message.bytes[b] = static_cast<std::uint8_t>(bytes[b]);
     return true;
 }
 

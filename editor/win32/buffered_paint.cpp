@@ -4,8 +4,8 @@
 #include "buffered_paint.h"
 
 #include "gdi_surface.h"
-#include "panel_painter.h"
 #include "panel_editor.h"
+#include "panel_painter.h"
 
 namespace t815 {
 

@@ -3,9 +3,9 @@
 #include "panel_image.h"
 
 #include "cairo_surface.h"
-#include "panel_painter.h"
 #include "instrument_operations.h"
 #include "panel_editor.h"
+#include "panel_painter.h"
 
 namespace t815 {
 

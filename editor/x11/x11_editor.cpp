@@ -347,7 +347,6 @@ void idleEditor(PluginInstance& instance) {
     if (editor->closeDue) closeLocked(instance);
 }
 
-
 bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
     // The panel's interaction fields belong to whoever holds the lock.
     if (idlingInstance) return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
