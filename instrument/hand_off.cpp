@@ -159,7 +159,8 @@ void applyChangesWhileAudioAbsent(PluginInstance& instance) {
     if (instance.coreBusy.exchange(true, std::memory_order_acquire)) return; // its holder applies
     applyQueuedChanges(instance);
     releaseCore(instance);
-    requestRepaint(instance);
+    // No repaint request: the panel's timer repaints anyway, and notes
+    // never ask for one.
 }
 
 void releaseCore(PluginInstance& instance) {

@@ -27,8 +27,9 @@
 //    wait in the queue and the panel would show none of them. So once no
 //    block has been taken for 50 ms plus two block lengths, the
 //    next producer and the panel's timer take the core if it is free (never
-//    waiting), apply what is queued, in order, and ask for a repaint. A
-//    block that arrives meanwhile finds the core taken and is silence.
+//    waiting) and apply what is queued, in order; the panel's next timer
+//    repaint shows it. A block that arrives meanwhile finds the core taken
+//    and is silence.
 //  - Held keys are published by the core's owner after it applies changes,
 //    for the panel to read from its own thread.
 //  - What producers may read of the core: its program tables
