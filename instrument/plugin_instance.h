@@ -32,6 +32,10 @@ struct FaceLink {
     // of the host: the host should refresh what it shows. Called from the
     // thread that asked, after the change is queued, with nothing held.
     void (*programSelected)(void* face);
+    // The panel's user starts (begins true) or ends dragging the control of
+    // parameter index 0..4; the host groups the changes between into one
+    // gesture. Called from the panel's thread, with nothing held.
+    void (*parameterGesture)(void* face, std::int32_t index, bool begins);
 };
 
 // The panel's repaint request, installed by the open panel editor and
@@ -53,11 +57,11 @@ struct PluginInstance {
     std::int32_t programUnits;
 
     // The panel's fields.
-    std::atomic<void*> editorWindow;   // the open panel's own record; null while closed
+    std::atomic<void*> editorWindow;      // the open panel's own record; null while closed
     std::atomic<RepaintHook> repaintHook; // null while no panel listens
-    std::atomic<bool> panelRepaintDue; // set from any thread; a panel painting at idle takes it
-    std::int32_t mouseHeldKey;         // -1: none
-    std::int32_t dragControl;          // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
+    std::atomic<bool> panelRepaintDue;    // set from any thread; a panel painting at idle takes it
+    std::int32_t mouseHeldKey;            // -1: none
+    std::int32_t dragControl; // 0 none, 1 pitch, 2 cutoff, 3 resonance, 4 volume, 5 wheel
     std::int32_t dragStartY;
     float dragStartValue;
     bool resetButtonDown;

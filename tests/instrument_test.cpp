@@ -23,7 +23,7 @@ struct InstrumentTest : ::testing::Test {
 
     void SetUp() override {
         announcements = 0;
-        instance = createPluginInstance({nullptr, countAnnouncement});
+        instance = createPluginInstance({nullptr, countAnnouncement, nullptr});
         ASSERT_NE(instance, nullptr);
     }
     void TearDown() override { destroyPluginInstance(instance); }
@@ -42,14 +42,14 @@ struct InstrumentTest : ::testing::Test {
 // would make, and the output is the core's, scaled by the volume.
 TEST_F(InstrumentTest, MidiBytesSoundLikeTheCoreOperations) {
     const MidiMessage messages[] = {
-        {{0xC3, 13, 0}},    // program change to index 13 (program 15), any channel
-        {{0x90, 60, 100}},  // note on
-        {{0x91, 64, 1}},    // note on, another channel
-        {{0xB0, 1, 64}},    // the wheel
-        {{0xE0, 0, 96}},    // bend up
-        {{0x90, 60, 0}},    // velocity 0 releases
-        {{0xA0, 64, 10}},   // aftertouch: nothing
-        {{0xC0, 100, 0}},   // program 100: nothing
+        {{0xC3, 13, 0}},   // program change to index 13 (program 15), any channel
+        {{0x90, 60, 100}}, // note on
+        {{0x91, 64, 1}},   // note on, another channel
+        {{0xB0, 1, 64}},   // the wheel
+        {{0xE0, 0, 96}},   // bend up
+        {{0x90, 60, 0}},   // velocity 0 releases
+        {{0xA0, 64, 10}},  // aftertouch: nothing
+        {{0xC0, 100, 0}},  // program 100: nothing
     };
     receiveMidi(*instance, messages, sizeof messages / sizeof messages[0]);
     EXPECT_EQ(announcements, 1); // the program change, announced to the face
@@ -65,17 +65,18 @@ TEST_F(InstrumentTest, MidiBytesSoundLikeTheCoreOperations) {
     noteOff(*core, 60);
     std::vector<float> expected(4000), right(4000);
     renderBlock(*core, expected.data(), right.data(), 4000, 44100.0);
-    for (float& sample : expected) sample = sample * 0.85f;
+    for (float& sample : expected)
+        sample = sample * 0.85f;
     EXPECT_EQ(got, expected);
 }
 
 // What the host and the panel read changes at once; the core follows at the
 // next block. A select announces itself only when the host did not ask.
 TEST_F(InstrumentTest, SettingsShowAtOnceAndSelectsAnnounceWhenTheHostDidNotAsk) {
-    selectProgramIndex(*instance, 31, SelectSource::host); // program 37
-    storeParameter(*instance, kParamVolume, 2.0f);         // clamped
-    storeParameter(*instance, kParamCutoff, NAN);          // ignored
-    storeParameter(*instance, 7, 1.0f);                    // no such parameter
+    selectProgramIndex(*instance, 31, SelectSource::host);       // program 37
+    storeParameter(*instance, kParamVolume, 2.0f);               // clamped
+    storeParameter(*instance, kParamCutoff, NAN);                // ignored
+    storeParameter(*instance, 7, 1.0f);                          // no such parameter
     selectProgramIndex(*instance, 32, SelectSource::instrument); // no such program
     const PanelState shown = readPanelState(*instance);
     EXPECT_EQ(shown.currentProgramIndex, 31);
