@@ -8,8 +8,10 @@
 #include "instrument_operations.h"
 #include "plugin_host_fixture.h"
 
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace t815::test {
 namespace {
@@ -530,6 +532,40 @@ TEST(ClapGui, ApiSizeAndTimerWithoutAWindow) {
     EXPECT_FALSE(clap.gui->show(clap.plugin)); // no parent yet
     clap.gui->destroy(clap.plugin);
     EXPECT_TRUE(clap.host.liveTimers.empty());
+}
+
+} // namespace
+} // namespace t815::test
+
+namespace t815::test {
+namespace {
+
+// The audio thread processes events while the main thread saves, loads and
+// reads values and texts, as hosts do (the thread sanitizer build runs it
+// too); afterwards the last load holds.
+TEST(ClapThreads, ProcessBesideStateAndParameterCalls) {
+    ClapInstance clap, source;
+    clap.activate(44100);
+    source.process(16, {paramEvent(0, 5, 7), paramEvent(0, 4, 0.4), clapMidi(0, 0xB0, 1, 30)});
+    const auto loaded = saved(source);
+    std::atomic<bool> done{false};
+    std::thread audio([&] {
+        for (int b = 0; !done || b < 200; ++b)
+            clap.process(128,
+                         {noteOn(b % 128, 40 + b % 30), paramEvent(b % 100, b % 6, (b % 9) / 8.0),
+                          clapMidi(100, 0xC0, b % 32, 0), noteOff(120, 40 + (b + 15) % 30)});
+    });
+    char text[64];
+    for (int i = 0; i < 300; ++i) {
+        load(clap, loaded);
+        saved(clap);
+        clap.params->value_to_text(clap.plugin, i % 6, clap.value(i % 6), text, sizeof text);
+    }
+    done = true;
+    audio.join();
+    ASSERT_TRUE(load(clap, loaded));
+    clap.process(16);
+    EXPECT_EQ(saved(clap), loaded);
 }
 
 } // namespace
