@@ -14,6 +14,7 @@ extern const clap_plugin_note_ports kClapNotePorts;
 extern const clap_plugin_latency kClapLatency;
 extern const clap_plugin_gui kClapGui;
 extern const clap_plugin_timer_support kClapTimerSupport;
+extern const clap_plugin_posix_fd_support kClapPosixFdSupport;
 
 // Applies one input event at once (unknown types and ids ignored).
 void applyClapEvent(ClapPlugin& face, const clap_event_header& event);

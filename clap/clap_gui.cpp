@@ -1,8 +1,10 @@
 // The gui extension: the panel embedded in the host's window (Win32 or X11,
 // never floating), at its one size. Where the window system gives the panel
 // no thread of its own (X11), the host's timer is its idle call: CLAP hosts
-// make no other. Hiding closes the panel; showing opens it again in the same
-// parent.
+// make no other. A host without timers that watches file descriptors gets
+// the panel's X connection to watch instead (then the panel repaints for
+// changes from elsewhere, MIDI notes say, only with its next window event). Hiding closes the
+// panel; showing opens it again in the same parent.
 #include "clap_extensions.h"
 
 #include "panel_editor.h"
@@ -41,6 +43,23 @@ bool panelOpen(const ClapPlugin& face) {
 void startIdleTimer(ClapPlugin& face) {
     if (!kNeedsIdleTimer || face.timerRegistered || !face.hostTimers) return;
     face.timerRegistered = face.hostTimers->register_timer(face.host, kIdlePeriodMs, &face.timerId);
+}
+
+// Without a host timer, the open panel's descriptor for the host to watch.
+void watchPanelDescriptor(ClapPlugin& face) {
+    if (face.timerRegistered || !face.hostFds || face.watchedFd != -1) return;
+    const int fd = editorEventDescriptor(face.instance);
+    if (fd != -1 &&
+        face.hostFds->register_fd(face.host, fd, CLAP_POSIX_FD_READ | CLAP_POSIX_FD_ERROR))
+        face.watchedFd = fd;
+    // Opening read the window's first events already: the descriptor will
+    // not show them, so they are handled now.
+    if (face.watchedFd != -1) idleEditor(face.instance);
+}
+
+void unwatchPanelDescriptor(ClapPlugin& face) {
+    if (face.watchedFd != -1) face.hostFds->unregister_fd(face.host, face.watchedFd);
+    face.watchedFd = -1;
 }
 
 bool CLAP_CALL guiApiSupported(const clap_plugin*, const char* api, bool floating) {
@@ -103,6 +122,8 @@ bool CLAP_CALL guiSetParent(const clap_plugin* plugin, const clap_window* window
     face->parentWindow = *window;
     startIdleTimer(*face);
     face->guiShown = openEditor(face->instance, parentHandle(*window));
+    unwatchPanelDescriptor(*face); // a new panel, a new connection
+    watchPanelDescriptor(*face);
     return face->guiShown;
 }
 
@@ -117,12 +138,14 @@ bool CLAP_CALL guiShow(const clap_plugin* plugin) {
     if (!face || !face->guiCreated || !face->parentWindow.api) return false;
     if (!panelOpen(*face)) openEditor(face->instance, parentHandle(face->parentWindow));
     face->guiShown = panelOpen(*face);
+    watchPanelDescriptor(*face);
     return face->guiShown;
 }
 
 bool CLAP_CALL guiHide(const clap_plugin* plugin) {
     ClapPlugin* face = clapPluginOf(plugin);
     if (!face || !face->guiCreated) return false;
+    unwatchPanelDescriptor(*face);
     closeEditor(face->instance);
     face->guiShown = false;
     return true;
@@ -133,9 +156,15 @@ void CLAP_CALL timerFired(const clap_plugin* plugin, clap_id timerId) {
     if (face && face->timerRegistered && timerId == face->timerId) idleEditor(face->instance);
 }
 
+void CLAP_CALL descriptorReady(const clap_plugin* plugin, int fd, clap_posix_fd_flags) {
+    ClapPlugin* face = clapPluginOf(plugin);
+    if (face && fd != -1 && fd == face->watchedFd) idleEditor(face->instance);
+}
+
 } // namespace
 
 void destroyClapGui(ClapPlugin& face) {
+    unwatchPanelDescriptor(face);
     closeEditor(face.instance);
     if (face.timerRegistered) face.hostTimers->unregister_timer(face.host, face.timerId);
     face.timerRegistered = false;
@@ -150,5 +179,6 @@ const clap_plugin_gui kClapGui = {guiApiSupported, guiPreferredApi, guiCreate,  
                                   guiSuggestTitle, guiShow,         guiHide};
 
 const clap_plugin_timer_support kClapTimerSupport = {timerFired};
+const clap_plugin_posix_fd_support kClapPosixFdSupport = {descriptorReady};
 
 } // namespace t815

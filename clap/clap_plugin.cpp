@@ -48,6 +48,10 @@ bool CLAP_CALL pluginInit(const clap_plugin* plugin) {
     if (face->hostTimers &&
         (!face->hostTimers->register_timer || !face->hostTimers->unregister_timer))
         face->hostTimers = nullptr;
+    face->hostFds =
+        hostExtension<clap_host_posix_fd_support>(face->host, CLAP_EXT_POSIX_FD_SUPPORT);
+    if (face->hostFds && (!face->hostFds->register_fd || !face->hostFds->unregister_fd))
+        face->hostFds = nullptr;
     return true;
 }
 
@@ -142,6 +146,9 @@ const void* CLAP_CALL pluginExtension(const clap_plugin*, const char* id) {
         {CLAP_EXT_LATENCY, &kClapLatency},
         {CLAP_EXT_GUI, &kClapGui},
         {CLAP_EXT_TIMER_SUPPORT, &kClapTimerSupport},
+#ifndef _WIN32
+        {CLAP_EXT_POSIX_FD_SUPPORT, &kClapPosixFdSupport},
+#endif
     };
     for (const Offer& offer : offers)
         if (std::strcmp(id, offer.id) == 0) return offer.table;
@@ -156,6 +163,7 @@ ClapPlugin* createClapPlugin(const clap_host* host) noexcept {
     ClapPlugin* face = new (std::nothrow) ClapPlugin();
     if (!face) return nullptr;
     face->host = host;
+    face->watchedFd = -1;
     if (!constructPluginInstance(face->instance, {face, nullptr, markGesture})) {
         delete face;
         return nullptr;

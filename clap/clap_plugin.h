@@ -23,6 +23,7 @@ struct ClapPlugin {
     const clap_host* host;
     const clap_host_params* hostParams;        // null when the host lacks them
     const clap_host_timer_support* hostTimers; // null when the host lacks them
+    const clap_host_posix_fd_support* hostFds; // null when the host lacks them
 
     // Parameter values of the fresh instance.
     double defaultValues[kClapParamCount];
@@ -41,6 +42,7 @@ struct ClapPlugin {
     clap_window parentWindow; // api null until set_parent
     bool timerRegistered;
     clap_id timerId;
+    int watchedFd; // the panel's descriptor the host watches; -1: none
 
     PluginInstance instance;
 };

@@ -134,8 +134,11 @@ struct TestHost {
                    requestRestart,    requestProcess, requestCallback};
     clap_host_timer_support timers{registerTimer, unregisterTimer};
     clap_host_params params{rescan, clear, requestFlush};
+    clap_host_posix_fd_support fds{registerFd, modifyFd, unregisterFd};
     bool offerTimers = true;
+    bool offerFds = false;
     std::vector<clap_id> liveTimers;
+    std::vector<int> liveFds;
     std::uint32_t timerPeriod = 0;
     int flushRequests = 0;
 
@@ -145,6 +148,8 @@ struct TestHost {
         if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
             return self.offerTimers ? &self.timers : nullptr;
         if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &self.params;
+        if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0)
+            return self.offerFds ? &self.fds : nullptr;
         return nullptr;
     }
     static void CLAP_CALL requestRestart(const clap_host*) {}
@@ -161,6 +166,20 @@ struct TestHost {
         auto& live = of(host).liveTimers;
         for (auto it = live.begin(); it != live.end(); ++it)
             if (*it == id) {
+                live.erase(it);
+                return true;
+            }
+        return false;
+    }
+    static bool CLAP_CALL registerFd(const clap_host* host, int fd, std::uint32_t) {
+        of(host).liveFds.push_back(fd);
+        return true;
+    }
+    static bool CLAP_CALL modifyFd(const clap_host*, int, std::uint32_t) { return true; }
+    static bool CLAP_CALL unregisterFd(const clap_host* host, int fd) {
+        auto& live = of(host).liveFds;
+        for (auto it = live.begin(); it != live.end(); ++it)
+            if (*it == fd) {
                 live.erase(it);
                 return true;
             }
@@ -185,8 +204,9 @@ struct ClapInstance {
     const clap_plugin_gui* gui = nullptr;
     bool active = false;
 
-    explicit ClapInstance(bool offerTimers = true) {
+    explicit ClapInstance(bool offerTimers = true, bool offerFds = false) {
         host.offerTimers = offerTimers;
+        host.offerFds = offerFds;
         const clap_plugin_factory* factory = clapFactory();
         if (!factory) return;
         plugin = factory->create_plugin(factory, &host.host, kClapId);

@@ -18,6 +18,7 @@
 #else
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <poll.h>
 #endif
 
 namespace t815::test {
@@ -115,6 +116,12 @@ struct HostWindow {
         XSync(display, False);
         for (clap_id id : clap.host.liveTimers)
             timerSupport(clap)->on_timer(clap.plugin, id);
+        const auto* fdSupport = static_cast<const clap_plugin_posix_fd_support*>(
+            clap.plugin->get_extension(clap.plugin, CLAP_EXT_POSIX_FD_SUPPORT));
+        for (int fd : std::vector<int>(clap.host.liveFds)) {
+            pollfd watched{fd, POLLIN, 0};
+            if (poll(&watched, 1, 0) == 1) fdSupport->on_fd(clap.plugin, fd, CLAP_POSIX_FD_READ);
+        }
     }
     static const clap_plugin_timer_support* timerSupport(ClapInstance& clap) {
         return static_cast<const clap_plugin_timer_support*>(
@@ -208,6 +215,25 @@ TEST(ClapPanel, TheTimerComesAndGoesWithThePanel) {
     ASSERT_TRUE(clap.gui->set_parent(clap.plugin, &parent));
     EXPECT_EQ(host.children(), 1);
 }
+
+#ifndef _WIN32
+// A host without timers that watches descriptors drives the panel through
+// its X connection: the window's first events paint it.
+TEST(ClapPanel, WithoutTimersTheHostWatchesThePanelsConnection) {
+    HostWindow host;
+    if (!host.usable()) GTEST_SKIP() << "no window system";
+    ClapInstance clap(false, true);
+    const clap_window parent = host.handle();
+    ASSERT_TRUE(clap.gui->create(clap.plugin, parent.api, false));
+    ASSERT_TRUE(clap.gui->set_parent(clap.plugin, &parent));
+    EXPECT_TRUE(clap.host.liveTimers.empty());
+    ASSERT_EQ(clap.host.liveFds.size(), 1u);
+    const PanelCheckPoint& lamp = kPanelCheckPoints[4];
+    EXPECT_TRUE(runUntil(host, clap, [&] { return host.pixel(lamp.x, lamp.y) == expected(lamp); }));
+    clap.gui->destroy(clap.plugin);
+    EXPECT_TRUE(clap.host.liveFds.empty());
+}
+#endif
 
 } // namespace
 } // namespace t815::test
