@@ -68,8 +68,10 @@ bool CLAP_CALL pluginActivate(const clap_plugin* plugin, double rate, std::uint3
     ClapPlugin* face = clapPluginOf(plugin);
     if (!face) return false;
     // Stored as given: the shell renders rates below 1000 Hz, or not finite,
-    // as 44100 Hz.
-    setSampleRate(face->instance, static_cast<float>(rate));
+    // as 44100 Hz. A rate beyond what a float holds is stored as 0 (no
+    // float conversion of it is defined).
+    const bool fits = std::isfinite(rate) && std::fabs(rate) < 1e30;
+    setSampleRate(face->instance, fits ? static_cast<float>(rate) : 0.0f);
     return true;
 }
 

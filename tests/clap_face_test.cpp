@@ -270,15 +270,19 @@ TEST(ClapParameters, HostChangesAnsweredAtOnceOtherChangesReported) {
 }
 
 // Events at offset 0 of each block sound exactly as the VST face fed the
-// same events before each block, at every rate (500 Hz renders as 44100).
+// same events before each block, at every rate (500 Hz, and rates no float
+// holds, render as 44100).
 TEST(ClapEvents, AtBlockStartsBitIdenticalToTheVstFace) {
-    for (double rate : {44100.0, 48000.0, 96000.0, 500.0}) {
+    // The CLAP rate, and the VST rate that must sound the same.
+    const std::pair<double, float> rates[] = {{44100, 44100.0f}, {48000, 48000.0f},
+                                              {96000, 96000.0f}, {500, 500.0f},
+                                              {1e300, 44100.0f}, {std::nan(""), 44100.0f}};
+    for (const auto& [rate, vstRate] : rates) {
         ClapInstance clap;
         VstInstance vst;
         ASSERT_TRUE(clap.plugin && vst.effect);
         clap.activate(rate);
-        vst.effect->dispatcher(vst.effect, effSetSampleRate, 0, 0, nullptr,
-                               static_cast<float>(rate));
+        vst.effect->dispatcher(vst.effect, effSetSampleRate, 0, 0, nullptr, vstRate);
         int sounding = 0;
         for (const auto& events : musicAtBlockStarts()) {
             const auto a = clap.process(256, events);
