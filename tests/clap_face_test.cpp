@@ -388,8 +388,8 @@ struct MemoryStream {
     static std::int64_t CLAP_CALL read(const clap_istream* s, void* buffer, std::uint64_t size) {
         auto& self = *static_cast<MemoryStream*>(s->ctx);
         if (self.at >= self.failAt) return -1;
-        const std::size_t n =
-            std::min<std::size_t>({size, self.chunk, self.bytes.size() - self.at});
+        const std::size_t n = static_cast<std::size_t>(
+            std::min<std::uint64_t>({size, self.chunk, self.bytes.size() - self.at}));
         std::memcpy(buffer, self.bytes.data() + self.at, n);
         self.at += n;
         return static_cast<std::int64_t>(n);
@@ -398,7 +398,7 @@ struct MemoryStream {
                                         std::uint64_t size) {
         auto& self = *static_cast<MemoryStream*>(s->ctx);
         if (self.bytes.size() >= self.failAt) return -1;
-        const std::size_t n = std::min<std::size_t>(size, self.chunk);
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, self.chunk));
         const auto* p = static_cast<const std::uint8_t*>(buffer);
         self.bytes.insert(self.bytes.end(), p, p + n);
         return static_cast<std::int64_t>(n);
