@@ -390,7 +390,7 @@ struct MemoryStream {
         if (self.at >= self.failAt) return -1;
         const std::size_t n = static_cast<std::size_t>(
             std::min<std::uint64_t>({size, self.chunk, self.bytes.size() - self.at}));
-        std::memcpy(buffer, self.bytes.data() + self.at, n);
+        if (n) std::memcpy(buffer, self.bytes.data() + self.at, n);
         self.at += n;
         return static_cast<std::int64_t>(n);
     }
