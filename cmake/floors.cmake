@@ -1,7 +1,7 @@
 # The project's floors and the rule that holds them apart: a library calls
-# only libraries of its own floor or below, and the VST 2.4 declaration is
-# included only by the VST 2.4 face, the host tools, the tests and the
-# benchmarks. Breaking either fails the configuration.
+# only libraries of its own floor or below, and each format's declaration
+# (vst2_abi.h, clap_abi.h) is included only by its own face, the host tools,
+# the tests and the benchmarks. Breaking either fails the configuration.
 #
 #   1 core        the emulated instrument
 #   2 instrument  the instrument shell, format-free
@@ -41,6 +41,11 @@ function(t815_check_floors)
         file(STRINGS ${PROJECT_SOURCE_DIR}/${source} includes REGEX "#include \"vst2_abi.h\"")
         if(includes)
             message(FATAL_ERROR "${source} includes vst2_abi.h: only the VST 2.4 face, the host "
+                                "tools, the tests and the benchmarks may")
+        endif()
+        file(STRINGS ${PROJECT_SOURCE_DIR}/${source} includes REGEX "#include \"clap_abi.h\"")
+        if(includes AND NOT source MATCHES "^clap/")
+            message(FATAL_ERROR "${source} includes clap_abi.h: only the CLAP face, the host "
                                 "tools, the tests and the benchmarks may")
         endif()
     endforeach()

@@ -5,10 +5,11 @@
 # the win32 and win64 installs.
 
 t815_add_version_resource(t815 "${T815_PRODUCT_NAME} VST 2.4 instrument")
+t815_add_version_resource(t815_clap "${T815_PRODUCT_NAME} CLAP instrument")
 
 if(WIN32)
     # The import library is of no use to a host; it stays out of the install.
-    install(TARGETS t815
+    install(TARGETS t815 t815_clap
             RUNTIME DESTINATION ${T815_PLUGIN_DESTINATION}
             ARCHIVE DESTINATION lib COMPONENT development EXCLUDE_FROM_ALL)
     install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
@@ -21,6 +22,8 @@ if(WIN32)
 endif()
 
 install(TARGETS t815 LIBRARY DESTINATION ${T815_PLUGIN_DESTINATION})
+# CLAP hosts look in <prefix>/lib/clap.
+install(TARGETS t815_clap LIBRARY DESTINATION lib/clap)
 if(CMAKE_CROSSCOMPILING)
     return()
 endif()
@@ -46,12 +49,13 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VENDOR "${T815_VENDOR}")
 set(CPACK_PACKAGE_CONTACT "${T815_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${T815_PRODUCT_NAME} preset synthesizer as a VST 2.4 instrument")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${T815_PRODUCT_NAME} preset synthesizer as VST 2.4 and CLAP instrument")
 set(CPACK_PACKAGE_DESCRIPTION [[
 A bit-exact emulation of a ROM-based digital preset synthesizer of the
 1980s: 32 factory programs, four-key polyphony with two oscillators per
-key, eight ROM waveforms and a resonant low-pass filter. The plug-in
-installs in /usr/lib/vst, where Linux VST hosts look for instruments.
+key, eight ROM waveforms and a resonant low-pass filter. The VST 2.4
+plug-in installs in /usr/lib/vst and the CLAP plug-in in /usr/lib/clap,
+where Linux hosts look for instruments.
 
 Also contains t815-render, a command-line VST 2.4 host that plays MIDI
 files through an instrument into WAV files, and t815-validate, which checks

@@ -17,6 +17,10 @@ void closeEditor(PluginInstance& instance) {
 
 void idleEditor(PluginInstance&) {}
 
+int editorEventDescriptor(PluginInstance&) {
+    return -1;
+}
+
 bool snapshotPanel(PluginInstance&, void*, long) {
     return false;
 }

@@ -70,6 +70,27 @@ void turnKnob(PluginInstance& instance, std::int32_t control, float v) {
     }
 }
 
+// The host parameter a dragged control moves; -1 for the tuning knob and the
+// wheel, which are no host parameters.
+std::int32_t parameterOfControl(std::int32_t control) {
+    switch (control) {
+    case kDragCutoff:
+        return kParamCutoff;
+    case kDragResonance:
+        return kParamResonance;
+    case kDragVolume:
+        return kParamVolume;
+    default:
+        return -1;
+    }
+}
+
+// Tells the face that a drag of a parameter's knob begins or ends.
+void markDrag(PluginInstance& instance, std::int32_t control, bool begins) {
+    const std::int32_t index = parameterOfControl(control);
+    if (index != -1) markParameterGesture(instance, index, begins);
+}
+
 // Ends the press in progress; releaseCapture is false when the capture is
 // already gone.
 void finishInteraction(PluginInstance& instance, PanelWindow& window, bool releaseCapture) {
@@ -81,7 +102,9 @@ void finishInteraction(PluginInstance& instance, PanelWindow& window, bool relea
         window.repaint();
     }
     if (instance.dragControl != kDragNone) {
+        const std::int32_t control = instance.dragControl;
         instance.dragControl = kDragNone;
+        markDrag(instance, control, false);
         if (releaseCapture) window.releaseMouse();
     }
     if (instance.mouseHeldKey != -1) {
@@ -123,6 +146,7 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
         instance.dragControl = knob;
         instance.dragStartValue = knobPosition(state, knob);
         instance.dragStartY = y;
+        markDrag(instance, knob, true);
         window.captureMouse();
         return;
     }

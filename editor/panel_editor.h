@@ -25,6 +25,12 @@ void closeEditor(PluginInstance& instance);
 // which drives the panel through its window procedure.
 void idleEditor(PluginInstance& instance);
 
+// The file descriptor that turns readable when the open panel has window
+// events waiting (X11's connection), for hosts that watch descriptors
+// instead of calling idle on a timer: each time it does, idleEditor. -1
+// while the panel is closed, and where no such descriptor exists.
+int editorEventDescriptor(PluginInstance& instance);
+
 // Paints the panel off screen into kEditorWidth x kEditorHeight pixels of
 // red, green, blue and 255, rows `stride` bytes apart, open editor or not;
 // false where the platform offers no off-screen panel or the buffer is

@@ -27,6 +27,9 @@ constexpr double kDefaultSampleRate = 44100.0;
 constexpr float kDefaultVolume = 0.85f;
 constexpr float kDefaultCutoffParam = 0.95f;
 
+// The panel's tuning reaches this many pitch steps either way.
+constexpr std::int32_t kMaxPitchOffset = 25;
+
 // Parameter indexes as the host sees them.
 enum ParameterIndex : std::int32_t {
     kParamUnison = 0,

@@ -48,4 +48,11 @@ inline void setSampleRate(PluginInstance& instance, float rate) {
     submitChange(instance, {ChangeKind::sampleRate, 0, rate});
 }
 
+// The panel's user takes hold of (begins) or lets go of the control of
+// parameter index 0..4; the face tells its host, if it cares.
+inline void markParameterGesture(PluginInstance& instance, std::int32_t index, bool begins) {
+    if (instance.face.parameterGesture)
+        instance.face.parameterGesture(instance.face.face, index, begins);
+}
+
 } // namespace t815

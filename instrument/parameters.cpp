@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace t815 {
@@ -93,25 +94,62 @@ bool writeParameterName(std::int32_t index, char* text) {
     return true;
 }
 
+namespace {
+
+// The one rule for display texts, from the stored form of a setting (a
+// switch's state, or the float the instance keeps). Every stored value is
+// within its range, so no text is longer than "100%" or "0.95"; the buffer
+// bounds it to the 8 bytes hosts allot anyway.
+void writeStoredText(std::int32_t index, bool on, float stored, char* text) {
+    char display[kParameterTextBytes];
+    if (index == kParamUnison || index == kParamFilter)
+        std::snprintf(display, sizeof display, "%s", on ? "ON" : "OFF");
+    else if (index == kParamVolume)
+        std::snprintf(display, sizeof display, "%.0f%%", static_cast<double>(stored) * 100.0);
+    else
+        std::snprintf(display, sizeof display, "%.2f", static_cast<double>(stored));
+    std::memcpy(text, display, std::strlen(display) + 1);
+}
+
+} // namespace
+
 bool writeParameterDisplay(const PluginInstance& instance, std::int32_t index, char* text) {
     if (!isParameterIndex(index)) return false;
     const HostSettings& settings = instance.hostSettings;
-    // Every stored value is within its range, so no text is longer than
-    // "100%" or "0.95"; the buffer bounds it to the 8 bytes hosts allot
-    // anyway.
-    char display[kParameterTextBytes];
+    const bool on = readBool(index == kParamUnison ? settings.unisonOn : settings.filterOn);
+    float stored = 0.0f;
+    if (index == kParamCutoff) stored = readFloat(settings.cutoffParam);
+    if (index == kParamResonance) stored = readFloat(settings.resonance);
+    if (index == kParamVolume) stored = readFloat(settings.volume);
+    writeStoredText(index, on, stored, text);
+    return true;
+}
+
+bool writeParameterValueText(std::int32_t index, float value, char* text) {
+    ShellChange change{};
+    if (!changeForValue(index, value, change)) return false;
+    writeStoredText(index, change.arg != 0, change.value, text);
+    return true;
+}
+
+bool readParameterValueText(std::int32_t index, const char* text, float& value) {
+    if (!isParameterIndex(index) || !text) return false;
     if (index == kParamUnison || index == kParamFilter) {
-        const bool on = readBool(index == kParamUnison ? settings.unisonOn : settings.filterOn);
-        std::snprintf(display, sizeof display, "%s", on ? "ON" : "OFF");
-    } else if (index == kParamVolume) {
-        std::snprintf(display, sizeof display, "%.0f%%",
-                      static_cast<double>(readFloat(settings.volume)) * 100.0);
-    } else {
-        const float shown =
-            readFloat(index == kParamCutoff ? settings.cutoffParam : settings.resonance);
-        std::snprintf(display, sizeof display, "%.2f", static_cast<double>(shown));
+        const bool on = std::strcmp(text, "ON") == 0;
+        if (!on && std::strcmp(text, "OFF") != 0) return false;
+        value = on ? 1.0f : 0.0f;
+        return true;
     }
-    std::memcpy(text, display, std::strlen(display) + 1);
+    char* end = nullptr;
+    const double shown = std::strtod(text, &end);
+    if (end == text || !std::isfinite(shown)) return false;
+    if (*end == '%') ++end;
+    if (*end != '\0') return false;
+    double v = shown / 100.0; // kParamVolume
+    if (index == kParamCutoff)
+        v = (shown - static_cast<double>(kCutoffBase)) / static_cast<double>(kCutoffSpan);
+    if (index == kParamResonance) v = shown / static_cast<double>(kResonanceSpan);
+    value = clampedToUnit(static_cast<float>(v));
     return true;
 }
 

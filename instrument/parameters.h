@@ -34,4 +34,15 @@ float readParameter(const PluginInstance& instance, std::int32_t index);
 bool writeParameterName(std::int32_t index, char* text);
 bool writeParameterDisplay(const PluginInstance& instance, std::int32_t index, char* text);
 
+// The display text parameter index would show at the host's value 0..1
+// (clamped), into kParameterTextBytes bytes of text: the same text
+// writeParameterDisplay gives once the value is stored. False, writing
+// nothing, for an index outside 0..4 or NaN for a continuous parameter.
+bool writeParameterValueText(std::int32_t index, float value, char* text);
+
+// The inverse: the host's value 0..1 that shows as text ("ON"/"OFF", a
+// number with or without a trailing "%"). False for an index outside 0..4
+// or a text that is no such value.
+bool readParameterValueText(std::int32_t index, const char* text, float& value);
+
 } // namespace t815

@@ -32,6 +32,10 @@ struct FaceLink {
     // of the host: the host should refresh what it shows. Called from the
     // thread that asked, after the change is queued, with nothing held.
     void (*programSelected)(void* face);
+    // The panel's user starts (begins true) or ends dragging the control of
+    // parameter index 0..4; the host groups the changes between into one
+    // gesture. Called from the panel's thread, with nothing held.
+    void (*parameterGesture)(void* face, std::int32_t index, bool begins);
 };
 
 // The panel's repaint request, installed by the open panel editor and

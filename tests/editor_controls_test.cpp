@@ -62,6 +62,12 @@ TEST_F(ControlsTest, KnobDragsMapAndClamp) {
     up();
     EXPECT_EQ(window.captures, 7);
     EXPECT_EQ(window.releases, 7);
+    // The three parameter knobs' drags are marked for the face; the tuning
+    // knob is no host parameter.
+    const std::vector<std::pair<int, bool>> marked = {
+        {kParamVolume, true},  {kParamVolume, false},   {kParamCutoff, true},
+        {kParamCutoff, false}, {kParamResonance, true}, {kParamResonance, false}};
+    EXPECT_EQ(gestures, marked);
 }
 
 TEST_F(ControlsTest, KnobPressWithoutMoveWritesNothing) {
@@ -116,7 +122,7 @@ TEST_F(ControlsTest, KeyboardGlissando) {
 
 TEST_F(ControlsTest, ProgramButtonsSetOneDigitAndKeepTheOther) {
     selectProgramIndex(*instance, 21, SelectSource::host); // program 25
-    down(38 + 5, 160);                        // group 0
+    down(38 + 5, 160);                                     // group 0
     up();
     EXPECT_EQ(program(), 5);      // 05
     down(206 + 24 * 7 + 22, 178); // timbre 7, at the hit area's corner

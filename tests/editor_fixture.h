@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <utility>
+#include <vector>
 
 namespace t815 {
 
@@ -39,11 +41,17 @@ class PanelTest : public ::testing::Test {
   protected:
     static inline int updateDisplayCalls = 0; // selects announced to the face
 
+    static inline std::vector<std::pair<int, bool>> gestures; // (parameter, begins) as marked
+
     static void countAnnouncement(void*) { ++updateDisplayCalls; }
+    static void recordGesture(void*, std::int32_t index, bool begins) {
+        gestures.push_back({index, begins});
+    }
 
     void SetUp() override {
         updateDisplayCalls = 0;
-        instance = createPluginInstance({nullptr, countAnnouncement});
+        gestures.clear();
+        instance = createPluginInstance({nullptr, countAnnouncement, recordGesture});
         ASSERT_NE(instance, nullptr);
     }
     void TearDown() override { destroyPluginInstance(instance); }

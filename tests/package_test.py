@@ -29,13 +29,13 @@ import zipfile
 TOOLS = ["t815-render", "t815-validate"]
 
 # What the Debian package installs, under /.
-DEB_FILES = (["usr/lib/vst/t815.so"] + ["usr/bin/" + t for t in TOOLS] +
+DEB_FILES = (["usr/lib/vst/t815.so", "usr/lib/clap/t815.clap"] + ["usr/bin/" + t for t in TOOLS] +
              ["usr/share/man/man1/%s.1.gz" % t for t in TOOLS] +
              ["usr/share/doc/t815/" + f for f in ["README.md", "changelog.gz", "copyright"]])
 
 # What the Windows zip holds, under its top folder t815-V-windows/.
 ZIP_FILES = ["README.txt"] + ["%s/%s" % (arch, f) for arch in ["win32", "win64"]
-                              for f in ["t815.dll"] + [t + ".exe" for t in TOOLS]]
+                              for f in ["t815.dll", "t815.clap"] + [t + ".exe" for t in TOOLS]]
 # The panel picture ships from the day docs/t815-panel.png is in the sources.
 PANEL = "t815-panel.png"
 
@@ -171,7 +171,7 @@ def test_zip(zip_path, version, source, build, reference, identity, work):
 
     vendor, product = identity
     dotted = version + ".0" * (3 - version.count("."))
-    for name in [f for f in expected if f.endswith((".dll", ".exe"))]:
+    for name in [f for f in expected if f.endswith((".dll", ".clap", ".exe"))]:
         numeric, values = read_version_resource(os.path.join(unpacked, name))
         wanted = {
             "CompanyName": vendor,

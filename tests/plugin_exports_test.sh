@@ -1,11 +1,30 @@
 #!/bin/sh
-# Checks what the built plug-in library exports: the entry point under the
-# two names hosts look for, undecorated, as one function, and nothing else.
-#   plugin_exports_test.sh pe  <objdump> <t815.dll>   (Windows DLLs)
-#   plugin_exports_test.sh elf <nm>      <t815.so>    (Linux shared object)
+# Checks what the built plug-in library exports: for the VST 2.4 library the
+# entry point under the two names hosts look for, undecorated, as one
+# function; for the CLAP library the one data record clap_entry; and nothing
+# else.
+#   plugin_exports_test.sh pe  <objdump> <t815.dll>          (Windows DLLs)
+#   plugin_exports_test.sh elf <nm>      <t815.so>           (Linux shared object)
+#   plugin_exports_test.sh pe|elf <tool> <t815.clap> clap    (the CLAP library)
 set -eu
-kind=$1 tool=$2 library=$3
+kind=$1 tool=$2 library=$3 face=${4:-vst2}
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+if [ "$face" = clap ]; then
+    if [ "$kind" = pe ]; then
+        names=$("$tool" -p "$library" |
+            sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+            sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort | tr '\n' ' ')
+        [ "$names" = "clap_entry " ] || fail "exported names are '$names'"
+    else
+        symbols=$("$tool" -D --defined-only "$library" | awk '{print $2 " " $3}' | tr '\n' ' ')
+        [ "$symbols" = "D clap_entry " ] || [ "$symbols" = "R clap_entry " ] ||
+            fail "defined dynamic symbols are '$symbols', not the one data record"
+        names=$symbols
+    fi
+    echo "exports: $names"
+    exit 0
+fi
 
 if [ "$kind" = pe ]; then
     dump=$("$tool" -p "$library")

@@ -59,7 +59,7 @@ Vst2Plugin* createVst2Plugin(audioMasterCallback hostCallback) noexcept {
     Vst2Plugin* plugin = new (std::nothrow) Vst2Plugin();
     if (!plugin) return nullptr;
     plugin->hostCallback = hostCallback;
-    if (!constructPluginInstance(plugin->instance, {plugin, tellHostProgramSelected})) {
+    if (!constructPluginInstance(plugin->instance, {plugin, tellHostProgramSelected, nullptr})) {
         delete plugin;
         return nullptr;
     }

@@ -187,6 +187,10 @@ void closeEditor(PluginInstance& instance) {
 // The window procedure and its timer drive the panel: idle time is not needed.
 void idleEditor(PluginInstance&) {}
 
+int editorEventDescriptor(PluginInstance&) {
+    return -1;
+}
+
 // No off-screen panel is offered on Windows: a host there shows the window.
 bool snapshotPanel(PluginInstance&, void*, long) {
     return false;

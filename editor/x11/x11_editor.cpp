@@ -347,6 +347,14 @@ void idleEditor(PluginInstance& instance) {
     if (editor->closeDue) closeLocked(instance);
 }
 
+int editorEventDescriptor(PluginInstance& instance) {
+    if (idlingInstance)
+        return editorOf(instance) ? ConnectionNumber(editorOf(instance)->display) : -1;
+    std::lock_guard<std::mutex> lock(editorCalls);
+    X11Editor* editor = editorOf(instance);
+    return editor ? ConnectionNumber(editor->display) : -1;
+}
+
 bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
     // The panel's interaction fields belong to whoever holds the lock.
     if (idlingInstance) return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
