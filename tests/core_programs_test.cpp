@@ -110,54 +110,63 @@ TEST(CoreConstruction, PitchBases) {
 TEST(EnvelopeTemplates, WorkedFactoryTemplates) {
     auto core = makeCore();
     selectProgram(*core, 0, true);
-    EXPECT_EQ(core->ampTemplate.size(), 97100u);
+    EXPECT_EQ(core->ampTemplate.size, 97100u);
     EXPECT_EQ(
         runs(core->ampTemplate),
         concat(
             {fall(0, 240, 48, 100), fall(255, 243, -4, 100), {{239, 500}}, fall(238, 0, -1, 400)}));
-    EXPECT_EQ(core->filterTemplate, ByteSequence{0});
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), ByteSequence{0});
 
     selectProgram(*core, 1, true);
     EXPECT_EQ(runs(core->filterTemplate),
               (Runs{{0, 100}, {64, 100}, {128, 100}, {160, 100}, {96, 100}, {64, 200}}));
 
     selectProgram(*core, 2, true);
-    EXPECT_EQ(core->filterTemplate, ByteSequence(100, 96));
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), ByteSequence(100, 96));
 
     selectProgram(*core, 15, true);
-    EXPECT_EQ(core->filterTemplate, ByteSequence(101, 0));
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), ByteSequence(101, 0));
 
     selectProgram(*core, 37, true);
-    EXPECT_EQ(core->ampTemplate.size(), 192900u);
+    EXPECT_EQ(core->ampTemplate.size, 192900u);
     EXPECT_EQ(
         runs(core->ampTemplate),
         concat(
             {fall(0, 192, 64, 100), fall(255, 243, -4, 100), {{239, 900}}, fall(238, 0, -1, 800)}));
 }
 
-TEST(EnvelopeTemplates, LongestTemplateAndReservedStorage) {
+TEST(EnvelopeTemplates, LongestSequencesFitTheReservedStorage) {
     auto core = makeCore();
-    std::size_t longestAmp = 0, longestFilterTemplate = 0, longestFilter = 0;
+    std::vector<std::size_t> amp, filter; // template lengths, longest first
+    std::size_t ampRelease = 0, filterRelease = 0;
     for (int n : kValidNumbers) {
         selectProgram(*core, n, true);
-        longestAmp = std::max(longestAmp, core->ampTemplate.size());
-        longestFilterTemplate = std::max(longestFilterTemplate, core->filterTemplate.size());
+        amp.push_back(core->ampTemplate.size);
+        filter.push_back(core->filterTemplate.size);
         for (int a = 0; a <= 255; ++a) {
             ByteSequence release;
             buildAmpRelease(*core, a, release);
-            longestAmp = std::max(longestAmp, release.size());
+            ampRelease = std::max(ampRelease, release.size());
             buildFilterRelease(*core, a, release);
-            longestFilter = std::max(longestFilter, release.size());
+            filterRelease = std::max(filterRelease, release.size());
         }
     }
-    EXPECT_EQ(longestAmp, 192900u); // program 37's template
-    // Note events copy into storage reserved at construction: it must hold
-    // the longest sequence any program and level can produce.
-    EXPECT_LE(longestAmp, kMaxAmpEnvelopeBytes);
-    EXPECT_LE(longestFilterTemplate, kMaxFilterTemplateBytes);
-    EXPECT_LE(std::max(longestFilter, longestFilterTemplate), kMaxFilterEnvelopeBytes);
-    EXPECT_GE(core->ampStreams[0].levels.capacity(), kMaxAmpEnvelopeBytes);
-    EXPECT_GE(core->filterStream.levels.capacity(), kMaxFilterEnvelopeBytes);
+    std::sort(amp.rbegin(), amp.rend());
+    std::sort(filter.rbegin(), filter.rend());
+    EXPECT_EQ(amp[0], kMaxAmpEnvelopeBytes); // program 37's template
+    EXPECT_EQ(amp[4], kNextAmpTemplateBytes);
+    EXPECT_EQ(filter[0], kMaxFilterTemplateBytes);
+    EXPECT_EQ(filterRelease, kMaxFilterEnvelopeBytes);
+    // Note and program events place sequences into storage reserved at
+    // construction: it must hold the most that can be read at once. Five
+    // amplitude templates of different programs (four slots and the
+    // template), or four and a release; a filter template and a release, or
+    // two templates.
+    const std::size_t fourTemplates = amp[0] + amp[1] + amp[2] + amp[3];
+    EXPECT_LE(fourTemplates + std::max(amp[4], ampRelease), kAmpStoreBytes);
+    EXPECT_LE(filter[0] + std::max(filter[1], filterRelease), kFilterStoreBytes);
+    EXPECT_GE(core->ampStore.bytes.size(), kAmpStoreBytes);
+    EXPECT_GE(core->filterStore.bytes.size(), kFilterStoreBytes);
 }
 
 TEST(EnvelopeTemplates, AmplitudeDecayDipsBelowSustain) {
@@ -208,12 +217,16 @@ TEST(ProgramSelect, WithoutResetKeepsVoicesAndRepitches) {
     core->filterState[0] = 0.5f;
     const EnvelopeStream stream = core->ampStreams[0];
     const EnvelopeStream filter = core->filterStream;
+    const ByteSequence streamLevels = test::bytesOf(stream.levels);
+    const ByteSequence filterLevels = test::bytesOf(filter.levels);
 
     selectProgram(*core, 1, false);
     EXPECT_EQ(core->currentProgram, 1);
     EXPECT_EQ(core->ampStreams[0].levels, stream.levels);
     EXPECT_EQ(core->ampStreams[0].readPos, stream.readPos);
     EXPECT_EQ(core->filterStream.levels, filter.levels);
+    EXPECT_EQ(test::bytesOf(core->ampStreams[0].levels), streamLevels); // kept, not rebuilt over
+    EXPECT_EQ(test::bytesOf(core->filterStream.levels), filterLevels);
     EXPECT_EQ(core->oscPhase[0], 1234u);
     EXPECT_EQ(core->filterState[0], 0.5f);
     EXPECT_EQ(core->slots[0].state, kSlotHeld);
@@ -244,10 +257,11 @@ TEST(ProgramSelect, WithResetRestartsEverything) {
     EXPECT_EQ(core->filterState[1], 0.0f);
     EXPECT_EQ(core->noteCounter, 1u); // never reset
 
-    const ByteSequence amp = core->ampTemplate, filter = core->filterTemplate;
+    const ByteSequence amp = test::bytesOf(core->ampTemplate);
+    const ByteSequence filter = test::bytesOf(core->filterTemplate);
     selectProgram(*core, 5, true);
-    EXPECT_EQ(core->ampTemplate, amp);
-    EXPECT_EQ(core->filterTemplate, filter);
+    EXPECT_EQ(test::bytesOf(core->ampTemplate), amp);
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), filter);
 }
 
 TEST(ProgramSelect, NothingBeforeTheRomIsReady) {
@@ -300,10 +314,10 @@ TEST(CoreDigest, TablesAndAllTemplates) {
     digest.addBytes(core->voicePrograms, sizeof core->voicePrograms);
     for (int n : kValidNumbers) {
         selectProgram(*core, n, true);
-        digest.addValue<std::uint64_t>(core->ampTemplate.size());
-        digest.addBytes(core->ampTemplate.data(), core->ampTemplate.size());
-        digest.addValue<std::uint64_t>(core->filterTemplate.size());
-        digest.addBytes(core->filterTemplate.data(), core->filterTemplate.size());
+        digest.addValue<std::uint64_t>(core->ampTemplate.size);
+        digest.addBytes(core->ampTemplate.data, core->ampTemplate.size);
+        digest.addValue<std::uint64_t>(core->filterTemplate.size);
+        digest.addBytes(core->filterTemplate.data, core->filterTemplate.size);
     }
     EXPECT_EQ(digest.value, 0x1a7d717b493c6d54ull) << std::hex << digest.value;
 }

@@ -109,18 +109,18 @@ TEST(ToneGenerator, HeldStreamNeverWrapsBackToItsAttack) {
     auto core = makeCore();
     noteOn(*core, 60);
     EnvelopeStream& stream = core->ampStreams[0];
-    const std::uint8_t last = stream.levels.back();
+    const std::uint8_t last = stream.levels.data[stream.levels.size - 1];
     stream.readPos = 0xFFFFFFFFu - 2; // as after a very long held note
     for (int t = 0; t < 8; ++t)
         coreTick(*core);
     EXPECT_EQ(levelAtReadPos(stream), last);
-    EXPECT_GE(stream.readPos, stream.levels.size());
+    EXPECT_GE(stream.readPos, stream.levels.size);
 
     // A position counted to the end stops there.
-    stream.readPos = static_cast<std::uint32_t>(stream.levels.size() - 1);
+    stream.readPos = stream.levels.size - 1;
     for (int t = 0; t < 4; ++t)
         coreTick(*core);
-    EXPECT_EQ(stream.readPos, stream.levels.size());
+    EXPECT_EQ(stream.readPos, stream.levels.size);
     EXPECT_EQ(levelAtReadPos(stream), last);
 
     EnvelopeStream empty;
@@ -190,7 +190,8 @@ TEST(ToneGenerator, UnreachableFilterStatesStayDefined) {
 TEST(OutputFilter, CoefficientAndResonanceRules) {
     auto core = makeCore();
     setToneFlags(*core, 0); // floor 0, resonance code 0
-    core->filterStream.levels.assign(1, 0);
+    const ByteSequence closed{0};
+    core->filterStream.levels = test::spanOf(closed);
     FilterSetup setup = prepareFilter(*core, 0.99f, 0.8f);
     runFilter(*core, setup, 0);
     EXPECT_EQ(setup.coefficient, 0.05199999f);
@@ -200,7 +201,8 @@ TEST(OutputFilter, CoefficientAndResonanceRules) {
     setToneFlags(*core, 3 << 3); // floor 1
     for (float c : {0.05f, 0.5f, 0.99f})
         for (int d : {0, 128, 255}) {
-            core->filterStream.levels.assign(1, static_cast<std::uint8_t>(d));
+            const ByteSequence level{static_cast<std::uint8_t>(d)};
+            core->filterStream.levels = test::spanOf(level);
             FilterSetup ceiling = prepareFilter(*core, c, 0.5f);
             runFilter(*core, ceiling, 0);
             EXPECT_EQ(ceiling.coefficient, 0.99f);
@@ -214,11 +216,12 @@ TEST(OutputFilter, CoefficientAndResonanceRules) {
 
 TEST(OutputFilter, ConstantInputSettlesToItself) {
     auto core = makeCore();
+    const ByteSequence closed{0};
     for (int flags : {0, 3 << 5, (1 << 3) | (2 << 5), (3 << 3) | (3 << 5)})
         for (float c : {0.05f, 0.5f, 0.99f})
             for (float r : {0.0f, 0.95f}) {
                 setToneFlags(*core, flags);
-                core->filterStream.levels.assign(1, 0);
+                core->filterStream.levels = test::spanOf(closed);
                 core->filterState[0] = core->filterState[1] = 0.0f;
                 std::int32_t y = 0;
                 for (int t = 0; t < 40000; ++t)
@@ -232,7 +235,8 @@ TEST(OutputFilter, ConstantInputSettlesToItself) {
 
 TEST(OutputFilter, EachStepTakesOneEnvelopeByte) {
     auto core = makeCore();
-    core->filterStream.levels.assign(100, 7);
+    const ByteSequence levels(100, 7);
+    core->filterStream.levels = test::spanOf(levels);
     core->filterStream.readPos = 0;
     for (int t = 0; t < 100; ++t)
         outputFilter(*core, 0, 0.5f, 0.5f);
