@@ -6,11 +6,14 @@
 #include "envelope_builders.h"
 #include "key_slots.h"
 #include "program_select.h"
+#include "rate_converter.h"
 #include "rom_unpack.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <sstream>
 
 namespace t815 {
 namespace {
@@ -262,6 +265,150 @@ TEST(ProgramSelect, WithResetRestartsEverything) {
     selectProgram(*core, 5, true);
     EXPECT_EQ(test::bytesOf(core->ampTemplate), amp);
     EXPECT_EQ(test::bytesOf(core->filterTemplate), filter);
+}
+
+// Streams share templates and releases in the instance's storage; they must
+// read exactly what they would with a copy of their own, as every note-on
+// once made. A copying model follows each script: a note-on copies the
+// current templates (as a core with nothing but resets builds them), a
+// note-off builds the release from the level the model's copy has at the
+// stream's position, a select with reset copies the new templates to every
+// stream. After every step each stream's levels and the templates must equal
+// the model's, and the storage must not have grown (nothing allocated).
+// Steps: Sn / sn select program n with / without reset, +k / -k note on /
+// off, rN render N ms.
+TEST(EnvelopeStorage, StreamsReadWhatTheirOwnCopiesWouldHold) {
+    struct Script {
+        const char* name;
+        const char* steps;
+    };
+    const Script scripts[] = {
+        {"four slots on one template, one released in the middle",
+         "S37 +48 +55 +60 +64 r1500 -55 r400 +67 r300 -48 -60 -64 -67 r200"},
+        {"selects with reset while slots read the earlier program's templates",
+         "S37 +60 +64 r300 -60 r100 S13 r100 +60 r200 -60 r100 S26 +50 S37 r100 +52 -52 S12 r100"},
+        {"selects without reset while four slots and the filter read older templates",
+         "S37 +48 r200 s0 +55 r200 s13 +60 r100 s27 +64 r300 s12 +48 r200 s37 s0 +55 r100 s37 "
+         "-48 r100 -55 -60 r200 s1 +72 -64 -72 r300 S1 +60 r100"},
+        {"the five longest templates at once",
+         "S37 +48 r100 s0 +55 r100 s1 +60 r100 s3 +64 r100 s34 r200 +67 s37 +48 r100 -48 -55 "
+         "-60 -64 -67 r200"},
+        {"no gap long enough for a template: the sequences read move together",
+         "S37 s26 s1 +60 s32 +48 r100 s31 +48 s34 +52 s26 r200 -48 -52 -60 r100"},
+        {"filter releases of the longest kind between templates",
+         "S26 +60 r200 s12 -60 r300 s13 r100 s27 +60 r100 -60 r100 s12 +61 s26 -61 r100 s13 "
+         "+62 -62 r100"},
+    };
+
+    auto reference = makeCore();
+    auto templateOf = [&](int program, LevelSpan SynthCore::*which) {
+        selectProgram(*reference, program, true);
+        return test::bytesOf((*reference).*which);
+    };
+    auto levelAt = [](const ByteSequence& levels, std::uint32_t readPos) {
+        return levels.empty() ? 0 : levels[std::min<std::size_t>(readPos, levels.size() - 1)];
+    };
+
+    for (const Script& script : scripts) {
+        auto core = makeCore();
+        const std::uint8_t* ampStorage = core->ampStore.bytes.data();
+        const std::uint8_t* filterStorage = core->filterStore.bytes.data();
+        ByteSequence amp[kSlotCount], filter; // the model's copies
+        std::istringstream steps(script.steps);
+        char op;
+        int arg;
+        while (steps >> op >> arg) {
+            SCOPED_TRACE(testing::Message() << script.name << ", step " << op << arg);
+            const int program = core->currentProgram;
+            if (op == 'S' || op == 's') {
+                selectProgram(*core, arg, op == 'S');
+                if (op == 'S') {
+                    for (ByteSequence& levels : amp)
+                        levels = templateOf(arg, &SynthCore::ampTemplate);
+                    filter = templateOf(arg, &SynthCore::filterTemplate);
+                }
+            } else if (op == '+') {
+                noteOn(*core, arg);
+                for (int k = 0; k < kSlotCount; ++k)
+                    if (core->slots[k].age == core->noteCounter && core->slots[k].key == arg)
+                        amp[k] = templateOf(program, &SynthCore::ampTemplate);
+                filter = templateOf(program, &SynthCore::filterTemplate);
+            } else if (op == '-') {
+                const std::uint32_t filterPos = core->filterStream.readPos;
+                for (int k = 0; k < kSlotCount; ++k)
+                    if (core->slots[k].key == arg && core->slots[k].state == kSlotHeld)
+                        buildAmpRelease(*core, levelAt(amp[k], core->ampStreams[k].readPos),
+                                        amp[k]);
+                noteOff(*core, arg);
+                if (!anyKeyHeld(*core))
+                    buildFilterRelease(*core, levelAt(filter, filterPos), filter);
+            } else {
+                std::vector<float> out(48 * arg);
+                renderBlock(*core, out.data(), nullptr, static_cast<int>(out.size()), 48000.0);
+            }
+            for (int k = 0; k < kSlotCount; ++k)
+                EXPECT_EQ(test::bytesOf(core->ampStreams[k].levels), amp[k]) << "slot " << k;
+            EXPECT_EQ(test::bytesOf(core->filterStream.levels), filter);
+            EXPECT_EQ(test::bytesOf(core->ampTemplate),
+                      templateOf(core->currentProgram, &SynthCore::ampTemplate));
+            EXPECT_EQ(test::bytesOf(core->filterTemplate),
+                      templateOf(core->currentProgram, &SynthCore::filterTemplate));
+            EXPECT_EQ(core->ampStore.bytes.data(), ampStorage);
+            EXPECT_EQ(core->filterStore.bytes.data(), filterStorage);
+        }
+    }
+}
+
+// The store itself, ten bytes with five readers: a new sequence takes the
+// first gap long enough (also the one its reader leaves), else the sequences
+// read move together, else the storage grows; a sequence is shared by key
+// while read. Every reader must keep reading what was written for it.
+TEST(EnvelopeStorage, PlacesIntoGapsMovesTogetherAndGrows) {
+    struct Step {
+        int reader;
+        std::uint32_t size; // 0: share by key
+        int key;            // program number of a template, -1 for none
+        std::uint32_t offset;
+        std::size_t capacity;
+    };
+    const Step steps[] = {
+        {0, 3, -1, 0, 10},  // from the start
+        {1, 3, -1, 3, 10},  // after it
+        {2, 3, 7, 6, 10},   // a template
+        {1, 2, -1, 3, 10},  // its own place again
+        {3, 1, -1, 5, 10},  // the one-byte gap left
+        {0, 4, -1, 6, 10},  // gaps of 3 and 1 only: the others move together
+        {4, 0, 7, 3, 10},   // shares reader 2's template
+        {3, 1, -1, 2, 10},  // its own place again
+        {2, 1, -1, 10, 20}, // reader 4 keeps the template; 10 bytes read: grows
+        {1, 8, -1, 11, 20}, // the gap at the end
+    };
+    EnvelopeStore store;
+    reserveStore(store, 10);
+    LevelSpan spans[kMaxStoreReaders];
+    const StoreReaders readers{{&spans[0], &spans[1], &spans[2], &spans[3], &spans[4]}, 5};
+    ByteSequence expected[kMaxStoreReaders];
+    int fill = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "reader " << step.reader << ", " << step.size);
+        SequenceKey key;
+        key.program = step.key;
+        LevelSpan& span = spans[step.reader];
+        if (step.size == 0) {
+            ASSERT_TRUE(shareStored(store, readers, span, key));
+            expected[step.reader] = expected[2];
+        } else {
+            std::uint8_t* out = placeSequence(store, readers, span, step.size, key);
+            std::memset(out, ++fill, step.size);
+            expected[step.reader].assign(step.size, static_cast<std::uint8_t>(fill));
+        }
+        EXPECT_EQ(span.data - store.bytes.data(), step.offset);
+        EXPECT_EQ(store.bytes.size(), step.capacity);
+        for (int r = 0; r < kMaxStoreReaders; ++r)
+            EXPECT_EQ(test::bytesOf(spans[r]), expected[r]) << "reader " << r;
+    }
+    EXPECT_FALSE(shareStored(store, readers, spans[0], SequenceKey{})); // releases are not shared
+    releaseStore(store);
 }
 
 TEST(ProgramSelect, NothingBeforeTheRomIsReady) {

@@ -256,6 +256,52 @@ std::vector<float> ticks(SynthCore& core, int n) {
     return out;
 }
 
+// Streams read levels stored next to other sequences. Past its end (and
+// when empty) a stream gives its own last byte (0), whatever follows it in
+// storage: two cores whose streams differ only in the byte after the end
+// render the same, from every position up to a stretch of ticks before the
+// end, at it and past it, through blocks and tick by tick, with one and two
+// oscillators taking from the stream.
+TEST(ToneGenerator, StreamEndIgnoresWhatFollowsInStorage) {
+    constexpr std::uint32_t kSize = 1200;
+    ByteSequence quiet(kSize + 1), loud(kSize + 1); // ramps of 50..200, then 0 or 255
+    for (std::uint32_t i = 0; i < kSize; ++i)
+        quiet[i] = loud[i] = static_cast<std::uint8_t>(50 + i % 151);
+    loud[kSize] = 255;
+    auto cores = {makeCore(), makeCore()}; // quiet, loud
+    for (const test::CorePtr& core : cores)
+        noteOn(*core, 60);
+
+    auto compare = [&](std::uint32_t size, std::uint32_t readPos, bool unison, bool blocks) {
+        SCOPED_TRACE(testing::Message()
+                     << size << " " << readPos << " " << unison << " " << blocks);
+        std::vector<float> out[2];
+        int which = 0;
+        for (const test::CorePtr& core : cores) {
+            core->unisonOn = unison;
+            updatePitches(*core);
+            const LevelSpan levels{(which ? loud : quiet).data(), size};
+            core->ampStreams[0] = {levels, readPos};
+            core->filterStream = {levels, readPos};
+            out[which++] = blocks ? render(*core, 2000, 48000.0) : ticks(*core, 1300);
+            for (const EnvelopeStream* stream : {&core->ampStreams[0], &core->filterStream}) {
+                EXPECT_EQ(levelAtReadPos(*stream), size ? quiet[size - 1] : 0);
+                EXPECT_EQ(stream->readPos, std::max(readPos, size));
+            }
+        }
+        return out[0] == out[1];
+    };
+    for (bool unison : {true, false}) {
+        for (std::uint32_t readPos = 0; readPos <= kSize + 2; ++readPos)
+            EXPECT_TRUE(compare(kSize, readPos, unison, true));
+        for (std::uint32_t readPos : {kSize - 3, kSize - 1, kSize, kSize + 9})
+            EXPECT_TRUE(compare(kSize, readPos, unison, false));
+        for (bool blocks : {true, false})
+            for (std::uint32_t readPos : {0u, 5u})
+                EXPECT_TRUE(compare(0, readPos, unison, blocks));
+    }
+}
+
 TEST(RateConverter, OneTickPerSampleAt33000) {
     auto a = makeCore(), b = makeCore();
     noteOn(*a, 60);
