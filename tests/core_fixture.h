@@ -68,9 +68,10 @@ inline LevelSpan spanOf(const ByteSequence& bytes) {
 }
 
 // Run-length view of a sequence: (level, count) pairs.
-inline std::vector<std::pair<int, int>> runs(const std::vector<std::uint8_t>& levels) {
+inline std::vector<std::pair<int, int>> runs(LevelSpan levels) {
     std::vector<std::pair<int, int>> out;
-    for (std::uint8_t level : levels) {
+    for (std::uint32_t i = 0; i < levels.size; ++i) {
+        const int level = levels.data[i];
         if (!out.empty() && out.back().first == level)
             ++out.back().second;
         else
@@ -78,9 +79,8 @@ inline std::vector<std::pair<int, int>> runs(const std::vector<std::uint8_t>& le
     }
     return out;
 }
-
-inline std::vector<std::pair<int, int>> runs(LevelSpan span) {
-    return runs(bytesOf(span));
+inline std::vector<std::pair<int, int>> runs(const ByteSequence& levels) {
+    return runs(spanOf(levels));
 }
 
 } // namespace t815::test
