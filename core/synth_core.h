@@ -58,8 +58,6 @@ struct SynthCore {
     LevelSpan filterTemplate;                 // current program's filter envelope
     EnvelopeStream ampStreams[kSlotCount];    // per slot
     EnvelopeStream filterStream;              // shared by all slots
-    EnvelopeStore ampStore;                   // what ampTemplate and ampStreams read
-    EnvelopeStore filterStore;                // what filterTemplate and filterStream read
     std::uint32_t oscPhase[kOscillatorCount]; // 20-bit phase accumulators
     float filterState[2];                     // s1, s2 of the output filter
     double resamplePhase;                     // ticks consumed past prevSample, 0..1
@@ -75,6 +73,11 @@ struct SynthCore {
     std::uint16_t waveLevelIndices[kWaveCount * kWaveLength];
     bool zeroAmplitudeSilent; // every level below index 1024 is the zero: amplitude 0 is silence
     PhaseJump phaseJump;      // the converter's phase over many samples at once
+
+    // Where the templates and the sequences the streams read are kept;
+    // touched by note and program events only.
+    EnvelopeStore ampStore;    // read by ampTemplate and ampStreams
+    EnvelopeStore filterStore; // read by filterTemplate and filterStream
 };
 
 static_assert(kSlotCount + 1 <= kMaxStoreReaders, "the amplitude streams and template");
@@ -87,9 +90,10 @@ constexpr std::size_t kMaxFilterEnvelopeBytes = 812900; // program 12's release 
 
 // Envelope storage is reserved up front for the most that can be read at once,
 // so that note and program events never allocate. Five amplitude sequences:
-// the template and one per slot, each possibly another program's template
-// (keys held through program changes), templates being far longer than
-// releases. Two filter sequences: the template and the stream's, at most the
+// the template and one per slot, each possibly the template of an earlier
+// program (keys held through program changes; a program's template is kept
+// once), so at most program 37's and four of the next longest, releases being
+// shorter. Two filter sequences: the template and the stream's, at most the
 // longest release and the longest template.
 constexpr std::size_t kAmpStoreBytes = kMaxAmpEnvelopeBytes + 4 * kNextAmpTemplateBytes;
 constexpr std::size_t kFilterStoreBytes = kMaxFilterEnvelopeBytes + kMaxFilterTemplateBytes;
