@@ -3,10 +3,11 @@
 // renderer and with the renderer it replaced (reference_render.h) in the same
 // run: an idle instance (a resonant program's note long over, the filter on
 // or off) at 44.1 and 48 kHz, one note, and the heaviest case, four held
-// notes with unison and the filter at 48 kHz; and the cost of the events
-// that copy or rebuild envelopes: a note-on with program 37's 192,900-byte
-// template and a program select with reset; and the filter's recursion
-// alone, the bound of the heaviest case.
+// notes with unison and the filter at 48 kHz; the cost of the events that
+// start or rebuild envelopes: note-ons with the programs of the longest
+// templates, a note-off, program selects with and without keys held; the
+// filter's recursion alone, the bound of the heaviest case; and constructing
+// a core, with the memory it keeps.
 #include "key_slots.h"
 #include "program_select.h"
 #include "rate_converter.h"
@@ -238,12 +239,26 @@ void BM_ProgramSelectKeysHeld(benchmark::State& state) {
     }
 }
 
+// Constructing a core, and what an instance keeps for it: the record and
+// its envelope storage.
+void BM_ConstructCore(benchmark::State& state) {
+    for (auto _ : state) {
+        CoreHolder holder;
+        benchmark::DoNotOptimize(holder.core.get());
+    }
+    CoreHolder holder;
+    state.counters["bytes"] =
+        static_cast<double>(sizeof(SynthCore) + holder.core->ampStore.bytes.size() +
+                            holder.core->filterStore.bytes.size());
+}
+
 BENCHMARK(BM_FilterRecursionOnly);
 BENCHMARK(BM_NoteOnProgram37);
 BENCHMARK(BM_NoteOnProgram13);
 BENCHMARK(BM_NoteOnOffProgram12);
 BENCHMARK(BM_ProgramSelectWithReset);
 BENCHMARK(BM_ProgramSelectKeysHeld);
+BENCHMARK(BM_ConstructCore);
 
 } // namespace
 
