@@ -3,10 +3,11 @@
 // renderer and with the renderer it replaced (reference_render.h) in the same
 // run: an idle instance (a resonant program's note long over, the filter on
 // or off) at 44.1 and 48 kHz, one note, and the heaviest case, four held
-// notes with unison and the filter at 48 kHz; and the cost of the events
-// that copy or rebuild envelopes: a note-on with program 37's 192,900-byte
-// template and a program select with reset; and the filter's recursion
-// alone, the bound of the heaviest case.
+// notes with unison and the filter at 48 kHz; the cost of the events that
+// start or rebuild envelopes: note-ons with the programs of the longest
+// templates, a note-off, program selects with and without keys held; the
+// filter's recursion alone, the bound of the heaviest case; and constructing
+// a core, with the memory it keeps.
 #include "key_slots.h"
 #include "program_select.h"
 #include "rate_converter.h"
@@ -57,8 +58,7 @@ void renderTickByTick(SynthCore& core, float* left, float* right, int block, dou
     }
 }
 
-void render(Renderer renderer, SynthCore& core, float* left, float* right, double rate,
-            int block) {
+void render(Renderer renderer, SynthCore& core, float* left, float* right, double rate, int block) {
     if (renderer == Renderer::core)
         renderBlock(core, left, right, block, rate);
     else if (renderer == Renderer::reference)
@@ -113,7 +113,7 @@ void playingCase(benchmark::State& state, Renderer renderer, std::initializer_li
         for (EnvelopeStream& stream : core.ampStreams)
             stream.readPos = kReplayFrom;
         core.filterStream.readPos =
-            std::min<std::uint32_t>(kReplayFrom, core.filterStream.levels.size() / 2);
+            std::min<std::uint32_t>(kReplayFrom, core.filterStream.levels.size / 2);
         render(renderer, core, left.data(), right.data(), kRate, block);
         benchmark::DoNotOptimize(left.data());
     }
@@ -143,7 +143,8 @@ void BM_FourNotesUnisonFilter_TickByTick(benchmark::State& state) {
     playingCase(state, Renderer::straightforward, {48, 55, 60, 64}, true);
 }
 BENCHMARK(BM_FourNotesUnisonFilter_TickByTick);
-T815_RENDER_CASES(IdleFilterOn48kShortBlocks, idleCase(state, renderer, 48000.0, true, kShortBlock));
+T815_RENDER_CASES(IdleFilterOn48kShortBlocks,
+                  idleCase(state, renderer, 48000.0, true, kShortBlock));
 T815_RENDER_CASES(OneNoteShortBlocks, playingCase(state, renderer, {60}, true, kShortBlock));
 T815_RENDER_CASES(FourNotesUnisonFilterShortBlocks,
                   playingCase(state, renderer, {48, 55, 60, 64}, true, kShortBlock));
@@ -166,9 +167,9 @@ void BM_FilterRecursionOnly(benchmark::State& state) {
         const float sample = runTick(core, setup);
         if (t >= 20000) words[t - 20000] = static_cast<std::int32_t>(sample * 2048.0f);
     }
-    const std::vector<std::uint8_t>& envelope = core.filterStream.levels;
+    const LevelSpan envelope = core.filterStream.levels;
     for (int t = 0; t < kTicks; ++t)
-        bytes[t] = envelope[std::min<std::size_t>(envelope.size() / 2 + t, envelope.size() - 1)];
+        bytes[t] = envelope.data[std::min<std::uint32_t>(envelope.size / 2 + t, envelope.size - 1)];
     FilterSetup filter = prepareFilter(core, core.cutoffCoef, core.resonance);
     for (auto _ : state) {
         std::int32_t sum = 0;
@@ -179,11 +180,34 @@ void BM_FilterRecursionOnly(benchmark::State& state) {
     reportRate(state, 48000.0, kBlock);
 }
 
-void BM_NoteOnProgram37(benchmark::State& state) {
+// A note-on restarts its slot's amplitude envelope and the filter envelope
+// on the program's templates: program 37 has the longest amplitude template
+// (192,900 bytes, and the most bytes of both), program 13 the longest filter
+// template (129,400).
+void noteOnCase(benchmark::State& state, int program) {
     CoreHolder holder;
-    selectProgram(*holder.core, 37, true);
+    selectProgram(*holder.core, program, true);
     for (auto _ : state) {
         noteOn(*holder.core, 60);
+        benchmark::ClobberMemory();
+    }
+}
+void BM_NoteOnProgram37(benchmark::State& state) {
+    noteOnCase(state, 37);
+}
+void BM_NoteOnProgram13(benchmark::State& state) {
+    noteOnCase(state, 13);
+}
+
+// A note-off from a held note: the slot's release, and the filter's since no
+// other key is held (program 12's filter release is the longest, 812,900
+// bytes from level 255).
+void BM_NoteOnOffProgram12(benchmark::State& state) {
+    CoreHolder holder;
+    selectProgram(*holder.core, 12, true);
+    for (auto _ : state) {
+        noteOn(*holder.core, 60);
+        noteOff(*holder.core, 60);
         benchmark::ClobberMemory();
     }
 }
@@ -197,9 +221,44 @@ void BM_ProgramSelectWithReset(benchmark::State& state) {
     }
 }
 
+// Program changes while four keys are held, a key struck again after each:
+// the slots go on reading the templates of up to four earlier programs.
+void BM_ProgramSelectKeysHeld(benchmark::State& state) {
+    constexpr int kPrograms[] = {37, 13, 0, 27, 12};
+    constexpr int kKeys[] = {48, 55, 60, 64};
+    CoreHolder holder;
+    selectProgram(*holder.core, 37, true);
+    for (int key : kKeys)
+        noteOn(*holder.core, key);
+    unsigned i = 0;
+    for (auto _ : state) {
+        selectProgram(*holder.core, kPrograms[i % 5], false);
+        noteOn(*holder.core, kKeys[i % 4]);
+        ++i;
+        benchmark::ClobberMemory();
+    }
+}
+
+// Constructing a core, and what an instance keeps for it: the record and
+// its envelope storage.
+void BM_ConstructCore(benchmark::State& state) {
+    for (auto _ : state) {
+        CoreHolder holder;
+        benchmark::DoNotOptimize(holder.core.get());
+    }
+    CoreHolder holder;
+    state.counters["bytes"] =
+        static_cast<double>(sizeof(SynthCore) + holder.core->ampStore.bytes.size() +
+                            holder.core->filterStore.bytes.size());
+}
+
 BENCHMARK(BM_FilterRecursionOnly);
 BENCHMARK(BM_NoteOnProgram37);
+BENCHMARK(BM_NoteOnProgram13);
+BENCHMARK(BM_NoteOnOffProgram12);
 BENCHMARK(BM_ProgramSelectWithReset);
+BENCHMARK(BM_ProgramSelectKeysHeld);
+BENCHMARK(BM_ConstructCore);
 
 } // namespace
 

@@ -88,16 +88,10 @@ void noteOff(SynthCore& core, std::int32_t key) {
         VoiceSlot& slot = core.slots[k];
         if (slot.key != key || slot.state != kSlotHeld) continue;
         slot.state = kSlotReleased;
-        EnvelopeStream& stream = core.ampStreams[k];
-        buildAmpRelease(core, levelAtReadPos(stream), stream.levels);
-        stream.readPos = 0;
+        startAmpRelease(core, k, levelAtReadPos(core.ampStreams[k]));
     }
 
-    if (!anyKeyHeld(core)) {
-        EnvelopeStream& stream = core.filterStream;
-        buildFilterRelease(core, levelAtReadPos(stream), stream.levels);
-        stream.readPos = 0;
-    }
+    if (!anyKeyHeld(core)) startFilterRelease(core, levelAtReadPos(core.filterStream));
 }
 
 void resetVoices(SynthCore& core) {

@@ -1,6 +1,7 @@
 // Program selection and the pitch computation. A program change while keys
-// are held keeps them sounding and re-pitches them; with no key held the
-// change resets every voice to the new program's envelopes.
+// are held keeps them sounding and re-pitches them (their streams go on
+// reading the earlier program's envelopes, which the builders keep); with no
+// key held the change resets every voice to the new program's envelopes.
 #include "program_select.h"
 
 #include "envelope_builders.h"
@@ -36,6 +37,11 @@ void selectProgram(SynthCore& core, int programNumber, bool reset) {
     if (reset) {
         std::memset(core.oscPitch, 0, sizeof core.oscPitch);
         std::memset(core.slots, 0, sizeof core.slots);
+        // Every stream restarts on the new templates: what they read need
+        // not be kept.
+        for (EnvelopeStream& stream : core.ampStreams)
+            stream.levels = {};
+        core.filterStream.levels = {};
     } else {
         updatePitches(core); // still under the previous unison setting
     }

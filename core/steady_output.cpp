@@ -19,7 +19,7 @@ std::uint32_t bits(float v) {
 }
 
 bool pastEnd(const EnvelopeStream& stream) {
-    return stream.readPos >= stream.levels.size();
+    return stream.readPos >= stream.levels.size;
 }
 
 // Takes amplitude 0 at every further tick: silent, or its envelope held at 0
@@ -75,7 +75,7 @@ void skipSteadyTicks(SynthCore& core, TickSetup& setup, std::uint64_t ticks) {
     EnvelopeStream& envelope = core.filterStream;
     if (setup.filterOn && !pastEnd(envelope))
         envelope.readPos = static_cast<std::uint32_t>(
-            std::min<std::uint64_t>(envelope.levels.size(), envelope.readPos + ticks));
+            std::min<std::uint64_t>(envelope.levels.size, envelope.readPos + ticks));
 }
 
 } // namespace t815

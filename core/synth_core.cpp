@@ -9,33 +9,6 @@
 
 namespace t815 {
 
-namespace {
-
-void clearSequence(ByteSequence& sequence) {
-    ByteSequence().swap(sequence);
-}
-
-// Storage for the longest template or release of the factory programs, so
-// that note and program events only ever copy into it. Each sequence is
-// written once over its whole capacity so that its pages are mapped now, not
-// on the first long envelope (a page fault per 4 KiB there would hold up the
-// audio thread waiting for the event).
-void reserve(ByteSequence& sequence, std::size_t bytes) {
-    sequence.reserve(bytes);
-    sequence.resize(sequence.capacity());
-    sequence.clear();
-}
-
-void reserveEnvelopeStorage(SynthCore& core) {
-    reserve(core.ampTemplate, kMaxAmpEnvelopeBytes);
-    reserve(core.filterTemplate, kMaxFilterTemplateBytes);
-    for (EnvelopeStream& stream : core.ampStreams)
-        reserve(stream.levels, kMaxAmpEnvelopeBytes);
-    reserve(core.filterStream.levels, kMaxFilterEnvelopeBytes);
-}
-
-} // namespace
-
 bool constructCore(SynthCore& core) {
     teardownCore(core);
 
@@ -64,7 +37,8 @@ bool constructCore(SynthCore& core) {
     core.filterState[0] = core.filterState[1] = 0.0f;
 
     try {
-        reserveEnvelopeStorage(core);
+        reserveStore(core.ampStore, kAmpStoreBytes);
+        reserveStore(core.filterStore, kFilterStoreBytes);
         if (!unpackRom(core)) return false;
         selectProgram(core, 0, true);
         return true;
@@ -75,14 +49,12 @@ bool constructCore(SynthCore& core) {
 }
 
 void teardownCore(SynthCore& core) {
-    clearSequence(core.ampTemplate);
-    clearSequence(core.filterTemplate);
-    for (EnvelopeStream& stream : core.ampStreams) {
-        clearSequence(stream.levels);
-        stream.readPos = 0;
-    }
-    clearSequence(core.filterStream.levels);
-    core.filterStream.readPos = 0;
+    core.ampTemplate = core.filterTemplate = {};
+    for (EnvelopeStream& stream : core.ampStreams)
+        stream = {};
+    core.filterStream = {};
+    releaseStore(core.ampStore);
+    releaseStore(core.filterStore);
 }
 
 } // namespace t815

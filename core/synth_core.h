@@ -5,6 +5,7 @@
 // nothing. Every operation on it must be serialised by its callers.
 #pragma once
 
+#include "envelope_store.h"
 #include "envelope_stream.h"
 #include "phase_jump.h"
 #include "voice_program.h"
@@ -53,8 +54,8 @@ struct SynthCore {
     float bendRatio;                                   // multiplies every phase increment
     std::int32_t oscPitch[kOscillatorCount];           // pitch index 0..2111; 0 silent
     VoiceSlot slots[kSlotCount];
-    ByteSequence ampTemplate;                 // current program's amplitude envelope
-    ByteSequence filterTemplate;              // current program's filter envelope
+    LevelSpan ampTemplate;                    // current program's amplitude envelope
+    LevelSpan filterTemplate;                 // current program's filter envelope
     EnvelopeStream ampStreams[kSlotCount];    // per slot
     EnvelopeStream filterStream;              // shared by all slots
     std::uint32_t oscPhase[kOscillatorCount]; // 20-bit phase accumulators
@@ -72,21 +73,37 @@ struct SynthCore {
     std::uint16_t waveLevelIndices[kWaveCount * kWaveLength];
     bool zeroAmplitudeSilent; // every level below index 1024 is the zero: amplitude 0 is silence
     PhaseJump phaseJump;      // the converter's phase over many samples at once
+
+    // Where the templates and the sequences the streams read are kept;
+    // touched by note and program events only.
+    EnvelopeStore ampStore;    // read by ampTemplate and ampStreams
+    EnvelopeStore filterStore; // read by filterTemplate and filterStream
 };
 
-// Longest sequence any builder makes from the factory programs. Storage of
-// this size is reserved up front so that note and program events copy into
-// existing storage and never allocate.
+static_assert(kSlotCount + 1 <= kMaxStoreReaders, "the amplitude streams and template");
+
+// Longest sequences the builders make from the factory programs.
 constexpr std::size_t kMaxAmpEnvelopeBytes = 192900;    // program 37's template
+constexpr std::size_t kNextAmpTemplateBytes = 97100;    // programs 00, 01, 03 and 34
 constexpr std::size_t kMaxFilterTemplateBytes = 129400; // program 13's template
 constexpr std::size_t kMaxFilterEnvelopeBytes = 812900; // program 12's release from 255
+
+// Envelope storage is reserved up front for the most that can be read at once,
+// so that note and program events never allocate. Five amplitude sequences:
+// the template and one per slot, each possibly the template of an earlier
+// program (keys held through program changes; a program's template is kept
+// once), so at most program 37's and four of the next longest, releases being
+// shorter. Two filter sequences: the template and the stream's, at most the
+// longest release and the longest template.
+constexpr std::size_t kAmpStoreBytes = kMaxAmpEnvelopeBytes + 4 * kNextAmpTemplateBytes;
+constexpr std::size_t kFilterStoreBytes = kMaxFilterEnvelopeBytes + kMaxFilterTemplateBytes;
 
 // Builds the core in place: defaults, the unpacked ROM, program 00 selected
 // with reset. Returns false, with everything released again, when memory runs
 // out.
 bool constructCore(SynthCore& core);
 
-// Releases the templates and streams.
+// Releases the envelope storage; every stream and template reads nothing.
 void teardownCore(SynthCore& core);
 
 inline const VoiceProgram& currentVoiceProgram(const SynthCore& core) {

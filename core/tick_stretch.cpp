@@ -18,14 +18,14 @@ const std::uint8_t kNoAmplitude = 0; // what an oscillator without pitch takes
 // stream ends within the stretch.
 bool locate(const EnvelopeStream& stream, std::uint32_t perTick, std::uint32_t ticks,
             const std::uint8_t*& at, std::uint32_t& stride) {
-    const std::size_t size = stream.levels.size();
+    const std::uint32_t size = stream.levels.size;
     if (stream.readPos >= size) {
-        at = size == 0 ? &kNoAmplitude : &stream.levels[size - 1];
+        at = size == 0 ? &kNoAmplitude : stream.levels.data + (size - 1);
         stride = 0;
         return true;
     }
     if (stream.readPos + std::uint64_t{perTick} * ticks > size) return false;
-    at = stream.levels.data() + stream.readPos;
+    at = stream.levels.data + stream.readPos;
     stride = perTick;
     return true;
 }
@@ -47,9 +47,9 @@ void splitRows(std::uint8_t* a, std::uint8_t* b, const std::uint8_t* at, std::ui
     for (; t + 16 <= ticks; t += 16) {
         const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 2 * t));
         const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 2 * t + 16));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(a + t),
-                         _mm_packus_epi16(_mm_and_si128(first, lowBytes),
-                                          _mm_and_si128(second, lowBytes)));
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(a + t),
+            _mm_packus_epi16(_mm_and_si128(first, lowBytes), _mm_and_si128(second, lowBytes)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(b + t),
                          _mm_packus_epi16(_mm_srli_epi16(first, 8), _mm_srli_epi16(second, 8)));
     }

@@ -1,5 +1,6 @@
-// Shared by the core's tests: a constructed core on the heap, and a digest
-// of rendered samples that is the same on every target when the bits are.
+// Shared by the core's tests: a constructed core on the heap, a digest of
+// rendered samples that is the same on every target when the bits are, and
+// the levels a span reads.
 #pragma once
 
 #include "synth_core.h"
@@ -8,6 +9,15 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+namespace t815 {
+
+// The same stored levels, not merely equal ones.
+inline bool operator==(LevelSpan a, LevelSpan b) {
+    return a.data == b.data && a.size == b.size;
+}
+
+} // namespace t815
 
 namespace t815::test {
 
@@ -48,16 +58,29 @@ struct Digest {
     template <typename T> void addValue(T v) { addBytes(&v, sizeof v); }
 };
 
+inline ByteSequence bytesOf(LevelSpan span) {
+    return ByteSequence(span.data, span.data + span.size);
+}
+
+// A span reading the caller's bytes, which must outlive its use.
+inline LevelSpan spanOf(const ByteSequence& bytes) {
+    return {bytes.data(), static_cast<std::uint32_t>(bytes.size())};
+}
+
 // Run-length view of a sequence: (level, count) pairs.
-inline std::vector<std::pair<int, int>> runs(const std::vector<std::uint8_t>& levels) {
+inline std::vector<std::pair<int, int>> runs(LevelSpan levels) {
     std::vector<std::pair<int, int>> out;
-    for (std::uint8_t level : levels) {
+    for (std::uint32_t i = 0; i < levels.size; ++i) {
+        const int level = levels.data[i];
         if (!out.empty() && out.back().first == level)
             ++out.back().second;
         else
             out.push_back({level, 1});
     }
     return out;
+}
+inline std::vector<std::pair<int, int>> runs(const ByteSequence& levels) {
+    return runs(spanOf(levels));
 }
 
 } // namespace t815::test

@@ -196,10 +196,11 @@ TEST(SteadyOutput, RecognisedOnlyWhenNothingCanChange) {
     core->filterOn = true;
     const float least = std::numeric_limits<float>::denorm_min();
     core->filterState[0] = core->filterState[1] = least;
-    core->filterStream.levels = {0, 255};
+    const ByteSequence closingThenOpen{0, 255}, closed{0};
+    core->filterStream.levels = test::spanOf(closingThenOpen);
     core->filterStream.readPos = 0;
     EXPECT_FALSE(steady(*core));
-    core->filterStream.levels = {0};
+    core->filterStream.levels = test::spanOf(closed);
     core->filterStream.readPos = 1;
     EXPECT_TRUE(steady(*core));
 

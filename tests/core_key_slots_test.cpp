@@ -89,13 +89,13 @@ TEST(KeySlots, FilterReleasesOnlyOnceNoKeyIsHeld) {
     EXPECT_EQ(core->filterStream.readPos, 250u);
 
     noteOff(*core, 64); // release from 128 in steps of 8
-    EXPECT_EQ(core->filterStream.levels.front(), 120);
+    EXPECT_EQ(core->filterStream.levels.data[0], 120);
     EXPECT_EQ(core->filterStream.readPos, 0u);
-    EXPECT_EQ(core->filterStream.levels.size(), 15u * 100 + 100);
+    EXPECT_EQ(core->filterStream.levels.size, 15u * 100 + 100);
 
     core->filterStream.readPos = 100; // level 112
     noteOff(*core, 64);               // a stray note-off rebuilds the release again
-    EXPECT_EQ(core->filterStream.levels.front(), 104);
+    EXPECT_EQ(core->filterStream.levels.data[0], 104);
     EXPECT_EQ(core->filterStream.readPos, 0u);
 }
 
@@ -104,7 +104,7 @@ TEST(KeySlots, SlotReleaseStartsFromItsCurrentLevel) {
     noteOn(*core, 60);
     core->ampStreams[0].readPos = 250; // level 96
     noteOff(*core, 60);
-    const ByteSequence& levels = core->ampStreams[0].levels;
+    const ByteSequence levels = test::bytesOf(core->ampStreams[0].levels);
     EXPECT_EQ(levels.front(), 88);
     EXPECT_EQ(levels.size(), 11u * 100 + 100);
     EXPECT_EQ(core->slots[0].key, 60); // keeps its key and pitch while releasing

@@ -6,11 +6,14 @@
 #include "envelope_builders.h"
 #include "key_slots.h"
 #include "program_select.h"
+#include "rate_converter.h"
 #include "rom_unpack.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <sstream>
 
 namespace t815 {
 namespace {
@@ -110,54 +113,63 @@ TEST(CoreConstruction, PitchBases) {
 TEST(EnvelopeTemplates, WorkedFactoryTemplates) {
     auto core = makeCore();
     selectProgram(*core, 0, true);
-    EXPECT_EQ(core->ampTemplate.size(), 97100u);
+    EXPECT_EQ(core->ampTemplate.size, 97100u);
     EXPECT_EQ(
         runs(core->ampTemplate),
         concat(
             {fall(0, 240, 48, 100), fall(255, 243, -4, 100), {{239, 500}}, fall(238, 0, -1, 400)}));
-    EXPECT_EQ(core->filterTemplate, ByteSequence{0});
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), ByteSequence{0});
 
     selectProgram(*core, 1, true);
     EXPECT_EQ(runs(core->filterTemplate),
               (Runs{{0, 100}, {64, 100}, {128, 100}, {160, 100}, {96, 100}, {64, 200}}));
 
     selectProgram(*core, 2, true);
-    EXPECT_EQ(core->filterTemplate, ByteSequence(100, 96));
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), ByteSequence(100, 96));
 
     selectProgram(*core, 15, true);
-    EXPECT_EQ(core->filterTemplate, ByteSequence(101, 0));
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), ByteSequence(101, 0));
 
     selectProgram(*core, 37, true);
-    EXPECT_EQ(core->ampTemplate.size(), 192900u);
+    EXPECT_EQ(core->ampTemplate.size, 192900u);
     EXPECT_EQ(
         runs(core->ampTemplate),
         concat(
             {fall(0, 192, 64, 100), fall(255, 243, -4, 100), {{239, 900}}, fall(238, 0, -1, 800)}));
 }
 
-TEST(EnvelopeTemplates, LongestTemplateAndReservedStorage) {
+TEST(EnvelopeTemplates, LongestSequencesFitTheReservedStorage) {
     auto core = makeCore();
-    std::size_t longestAmp = 0, longestFilterTemplate = 0, longestFilter = 0;
+    std::vector<std::size_t> amp, filter; // template lengths, longest first
+    std::size_t ampRelease = 0, filterRelease = 0;
     for (int n : kValidNumbers) {
         selectProgram(*core, n, true);
-        longestAmp = std::max(longestAmp, core->ampTemplate.size());
-        longestFilterTemplate = std::max(longestFilterTemplate, core->filterTemplate.size());
+        amp.push_back(core->ampTemplate.size);
+        filter.push_back(core->filterTemplate.size);
         for (int a = 0; a <= 255; ++a) {
             ByteSequence release;
             buildAmpRelease(*core, a, release);
-            longestAmp = std::max(longestAmp, release.size());
+            ampRelease = std::max(ampRelease, release.size());
             buildFilterRelease(*core, a, release);
-            longestFilter = std::max(longestFilter, release.size());
+            filterRelease = std::max(filterRelease, release.size());
         }
     }
-    EXPECT_EQ(longestAmp, 192900u); // program 37's template
-    // Note events copy into storage reserved at construction: it must hold
-    // the longest sequence any program and level can produce.
-    EXPECT_LE(longestAmp, kMaxAmpEnvelopeBytes);
-    EXPECT_LE(longestFilterTemplate, kMaxFilterTemplateBytes);
-    EXPECT_LE(std::max(longestFilter, longestFilterTemplate), kMaxFilterEnvelopeBytes);
-    EXPECT_GE(core->ampStreams[0].levels.capacity(), kMaxAmpEnvelopeBytes);
-    EXPECT_GE(core->filterStream.levels.capacity(), kMaxFilterEnvelopeBytes);
+    std::sort(amp.rbegin(), amp.rend());
+    std::sort(filter.rbegin(), filter.rend());
+    EXPECT_EQ(amp[0], kMaxAmpEnvelopeBytes); // program 37's template
+    EXPECT_EQ(amp[4], kNextAmpTemplateBytes);
+    EXPECT_EQ(filter[0], kMaxFilterTemplateBytes);
+    EXPECT_EQ(filterRelease, kMaxFilterEnvelopeBytes);
+    // Note and program events place sequences into storage reserved at
+    // construction: it must hold the most that can be read at once. Five
+    // amplitude templates of different programs (four slots and the
+    // template), or four and a release; a filter template and a release, or
+    // two templates.
+    const std::size_t fourTemplates = amp[0] + amp[1] + amp[2] + amp[3];
+    EXPECT_LE(fourTemplates + std::max(amp[4], ampRelease), kAmpStoreBytes);
+    EXPECT_LE(filter[0] + std::max(filter[1], filterRelease), kFilterStoreBytes);
+    EXPECT_GE(core->ampStore.bytes.size(), kAmpStoreBytes);
+    EXPECT_GE(core->filterStore.bytes.size(), kFilterStoreBytes);
 }
 
 TEST(EnvelopeTemplates, AmplitudeDecayDipsBelowSustain) {
@@ -208,12 +220,16 @@ TEST(ProgramSelect, WithoutResetKeepsVoicesAndRepitches) {
     core->filterState[0] = 0.5f;
     const EnvelopeStream stream = core->ampStreams[0];
     const EnvelopeStream filter = core->filterStream;
+    const ByteSequence streamLevels = test::bytesOf(stream.levels);
+    const ByteSequence filterLevels = test::bytesOf(filter.levels);
 
     selectProgram(*core, 1, false);
     EXPECT_EQ(core->currentProgram, 1);
     EXPECT_EQ(core->ampStreams[0].levels, stream.levels);
     EXPECT_EQ(core->ampStreams[0].readPos, stream.readPos);
     EXPECT_EQ(core->filterStream.levels, filter.levels);
+    EXPECT_EQ(test::bytesOf(core->ampStreams[0].levels), streamLevels); // kept, not rebuilt over
+    EXPECT_EQ(test::bytesOf(core->filterStream.levels), filterLevels);
     EXPECT_EQ(core->oscPhase[0], 1234u);
     EXPECT_EQ(core->filterState[0], 0.5f);
     EXPECT_EQ(core->slots[0].state, kSlotHeld);
@@ -244,10 +260,155 @@ TEST(ProgramSelect, WithResetRestartsEverything) {
     EXPECT_EQ(core->filterState[1], 0.0f);
     EXPECT_EQ(core->noteCounter, 1u); // never reset
 
-    const ByteSequence amp = core->ampTemplate, filter = core->filterTemplate;
+    const ByteSequence amp = test::bytesOf(core->ampTemplate);
+    const ByteSequence filter = test::bytesOf(core->filterTemplate);
     selectProgram(*core, 5, true);
-    EXPECT_EQ(core->ampTemplate, amp);
-    EXPECT_EQ(core->filterTemplate, filter);
+    EXPECT_EQ(test::bytesOf(core->ampTemplate), amp);
+    EXPECT_EQ(test::bytesOf(core->filterTemplate), filter);
+}
+
+// Streams share templates and releases in the instance's storage; they must
+// read exactly what they would with a copy of their own, as every note-on
+// once made. A copying model follows each script: a note-on copies the
+// current templates (as a core with nothing but resets builds them), a
+// note-off builds the release from the level the model's copy has at the
+// stream's position, a select with reset copies the new templates to every
+// stream. After every step each stream's levels and the templates must equal
+// the model's, and the storage must not have grown (nothing allocated).
+// Steps: Sn / sn select program n with / without reset, +k / -k note on /
+// off, rN render N ms.
+TEST(EnvelopeStorage, StreamsReadWhatTheirOwnCopiesWouldHold) {
+    struct Script {
+        const char* name;
+        const char* steps;
+    };
+    const Script scripts[] = {
+        {"four slots on one template, one released in the middle",
+         "S37 +48 +55 +60 +64 r1500 -55 r400 +67 r300 -48 -60 -64 -67 r200"},
+        {"selects with reset while slots read the earlier program's templates",
+         "S37 +60 +64 r300 -60 r100 S13 r100 +60 r200 -60 r100 S26 +50 S37 r100 +52 -52 S12 r100"},
+        {"selects without reset while four slots and the filter read older templates",
+         "S37 +48 r200 s0 +55 r200 s13 +60 r100 s27 +64 r300 s12 +48 r200 s37 s0 +55 r100 s37 "
+         "-48 r100 -55 -60 r200 s1 +72 -64 -72 r300 S1 +60 r100"},
+        {"the five longest templates at once",
+         "S37 +48 r100 s0 +55 r100 s1 +60 r100 s3 +64 r100 s34 r200 +67 s37 +48 r100 -48 -55 "
+         "-60 -64 -67 r200"},
+        {"no gap long enough for a template: the sequences read move together",
+         "S37 s26 s1 +60 s32 +48 r100 s31 +48 s34 +52 s26 r200 -48 -52 -60 r100"},
+        {"filter releases of the longest kind between templates",
+         "S26 +60 r200 s12 -60 r300 s13 r100 s27 +60 r100 -60 r100 s12 +61 s26 -61 r100 s13 "
+         "+62 -62 r100"},
+    };
+
+    auto reference = makeCore();
+    auto templateOf = [&](int program, LevelSpan SynthCore::*which) {
+        selectProgram(*reference, program, true);
+        return test::bytesOf((*reference).*which);
+    };
+    auto levelAt = [](const ByteSequence& levels, std::uint32_t readPos) {
+        return levels.empty() ? 0 : levels[std::min<std::size_t>(readPos, levels.size() - 1)];
+    };
+
+    for (const Script& script : scripts) {
+        auto core = makeCore();
+        const std::uint8_t* ampStorage = core->ampStore.bytes.data();
+        const std::uint8_t* filterStorage = core->filterStore.bytes.data();
+        ByteSequence amp[kSlotCount], filter; // the model's copies
+        std::istringstream steps(script.steps);
+        char op;
+        int arg;
+        while (steps >> op >> arg) {
+            SCOPED_TRACE(testing::Message() << script.name << ", step " << op << arg);
+            const int program = core->currentProgram;
+            if (op == 'S' || op == 's') {
+                selectProgram(*core, arg, op == 'S');
+                if (op == 'S') {
+                    for (ByteSequence& levels : amp)
+                        levels = templateOf(arg, &SynthCore::ampTemplate);
+                    filter = templateOf(arg, &SynthCore::filterTemplate);
+                }
+            } else if (op == '+') {
+                noteOn(*core, arg);
+                for (int k = 0; k < kSlotCount; ++k)
+                    if (core->slots[k].age == core->noteCounter && core->slots[k].key == arg)
+                        amp[k] = templateOf(program, &SynthCore::ampTemplate);
+                filter = templateOf(program, &SynthCore::filterTemplate);
+            } else if (op == '-') {
+                const std::uint32_t filterPos = core->filterStream.readPos;
+                for (int k = 0; k < kSlotCount; ++k)
+                    if (core->slots[k].key == arg && core->slots[k].state == kSlotHeld)
+                        buildAmpRelease(*core, levelAt(amp[k], core->ampStreams[k].readPos),
+                                        amp[k]);
+                noteOff(*core, arg);
+                if (!anyKeyHeld(*core))
+                    buildFilterRelease(*core, levelAt(filter, filterPos), filter);
+            } else {
+                std::vector<float> out(48 * arg);
+                renderBlock(*core, out.data(), nullptr, static_cast<int>(out.size()), 48000.0);
+            }
+            for (int k = 0; k < kSlotCount; ++k)
+                EXPECT_EQ(test::bytesOf(core->ampStreams[k].levels), amp[k]) << "slot " << k;
+            EXPECT_EQ(test::bytesOf(core->filterStream.levels), filter);
+            EXPECT_EQ(test::bytesOf(core->ampTemplate),
+                      templateOf(core->currentProgram, &SynthCore::ampTemplate));
+            EXPECT_EQ(test::bytesOf(core->filterTemplate),
+                      templateOf(core->currentProgram, &SynthCore::filterTemplate));
+            EXPECT_EQ(core->ampStore.bytes.data(), ampStorage);
+            EXPECT_EQ(core->filterStore.bytes.data(), filterStorage);
+        }
+    }
+}
+
+// The store itself, ten bytes with five readers: a new sequence takes the
+// first gap long enough (also the one its reader leaves), else the sequences
+// read move together, else the storage grows; a sequence is shared by key
+// while read. Every reader must keep reading what was written for it.
+TEST(EnvelopeStorage, PlacesIntoGapsMovesTogetherAndGrows) {
+    struct Step {
+        int reader;
+        std::uint32_t size; // 0: share by key
+        int key;            // program number of a template, -1 for none
+        std::uint32_t offset;
+        std::size_t capacity;
+    };
+    const Step steps[] = {
+        {0, 3, -1, 0, 10},  // from the start
+        {1, 3, -1, 3, 10},  // after it
+        {2, 3, 7, 6, 10},   // a template
+        {1, 2, -1, 3, 10},  // its own place again
+        {3, 1, -1, 5, 10},  // the one-byte gap left
+        {0, 4, -1, 6, 10},  // gaps of 3 and 1 only: the others move together
+        {4, 0, 7, 3, 10},   // shares reader 2's template
+        {3, 1, -1, 2, 10},  // its own place again
+        {2, 1, -1, 10, 20}, // reader 4 keeps the template; 10 bytes read: grows
+        {1, 8, -1, 11, 20}, // the gap at the end
+    };
+    EnvelopeStore store;
+    reserveStore(store, 10);
+    LevelSpan spans[kMaxStoreReaders];
+    const StoreReaders readers{{&spans[0], &spans[1], &spans[2], &spans[3], &spans[4]}, 5};
+    ByteSequence expected[kMaxStoreReaders];
+    int fill = 0;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(testing::Message() << "reader " << step.reader << ", " << step.size);
+        SequenceKey key;
+        key.program = step.key;
+        LevelSpan& span = spans[step.reader];
+        if (step.size == 0) {
+            ASSERT_TRUE(shareStored(store, readers, span, key));
+            expected[step.reader] = expected[2];
+        } else {
+            std::uint8_t* out = placeSequence(store, readers, span, step.size, key);
+            std::memset(out, ++fill, step.size);
+            expected[step.reader].assign(step.size, static_cast<std::uint8_t>(fill));
+        }
+        EXPECT_EQ(span.data - store.bytes.data(), step.offset);
+        EXPECT_EQ(store.bytes.size(), step.capacity);
+        for (int r = 0; r < kMaxStoreReaders; ++r)
+            EXPECT_EQ(test::bytesOf(spans[r]), expected[r]) << "reader " << r;
+    }
+    EXPECT_FALSE(shareStored(store, readers, spans[0], SequenceKey{})); // releases are not shared
+    releaseStore(store);
 }
 
 TEST(ProgramSelect, NothingBeforeTheRomIsReady) {
@@ -300,10 +461,10 @@ TEST(CoreDigest, TablesAndAllTemplates) {
     digest.addBytes(core->voicePrograms, sizeof core->voicePrograms);
     for (int n : kValidNumbers) {
         selectProgram(*core, n, true);
-        digest.addValue<std::uint64_t>(core->ampTemplate.size());
-        digest.addBytes(core->ampTemplate.data(), core->ampTemplate.size());
-        digest.addValue<std::uint64_t>(core->filterTemplate.size());
-        digest.addBytes(core->filterTemplate.data(), core->filterTemplate.size());
+        digest.addValue<std::uint64_t>(core->ampTemplate.size);
+        digest.addBytes(core->ampTemplate.data, core->ampTemplate.size);
+        digest.addValue<std::uint64_t>(core->filterTemplate.size);
+        digest.addBytes(core->filterTemplate.data, core->filterTemplate.size);
     }
     EXPECT_EQ(digest.value, 0x1a7d717b493c6d54ull) << std::hex << digest.value;
 }

@@ -109,18 +109,18 @@ TEST(ToneGenerator, HeldStreamNeverWrapsBackToItsAttack) {
     auto core = makeCore();
     noteOn(*core, 60);
     EnvelopeStream& stream = core->ampStreams[0];
-    const std::uint8_t last = stream.levels.back();
+    const std::uint8_t last = stream.levels.data[stream.levels.size - 1];
     stream.readPos = 0xFFFFFFFFu - 2; // as after a very long held note
     for (int t = 0; t < 8; ++t)
         coreTick(*core);
     EXPECT_EQ(levelAtReadPos(stream), last);
-    EXPECT_GE(stream.readPos, stream.levels.size());
+    EXPECT_GE(stream.readPos, stream.levels.size);
 
     // A position counted to the end stops there.
-    stream.readPos = static_cast<std::uint32_t>(stream.levels.size() - 1);
+    stream.readPos = stream.levels.size - 1;
     for (int t = 0; t < 4; ++t)
         coreTick(*core);
-    EXPECT_EQ(stream.readPos, stream.levels.size());
+    EXPECT_EQ(stream.readPos, stream.levels.size);
     EXPECT_EQ(levelAtReadPos(stream), last);
 
     EnvelopeStream empty;
@@ -190,7 +190,8 @@ TEST(ToneGenerator, UnreachableFilterStatesStayDefined) {
 TEST(OutputFilter, CoefficientAndResonanceRules) {
     auto core = makeCore();
     setToneFlags(*core, 0); // floor 0, resonance code 0
-    core->filterStream.levels.assign(1, 0);
+    const ByteSequence closed{0};
+    core->filterStream.levels = test::spanOf(closed);
     FilterSetup setup = prepareFilter(*core, 0.99f, 0.8f);
     runFilter(*core, setup, 0);
     EXPECT_EQ(setup.coefficient, 0.05199999f);
@@ -200,7 +201,8 @@ TEST(OutputFilter, CoefficientAndResonanceRules) {
     setToneFlags(*core, 3 << 3); // floor 1
     for (float c : {0.05f, 0.5f, 0.99f})
         for (int d : {0, 128, 255}) {
-            core->filterStream.levels.assign(1, static_cast<std::uint8_t>(d));
+            const ByteSequence level{static_cast<std::uint8_t>(d)};
+            core->filterStream.levels = test::spanOf(level);
             FilterSetup ceiling = prepareFilter(*core, c, 0.5f);
             runFilter(*core, ceiling, 0);
             EXPECT_EQ(ceiling.coefficient, 0.99f);
@@ -214,11 +216,12 @@ TEST(OutputFilter, CoefficientAndResonanceRules) {
 
 TEST(OutputFilter, ConstantInputSettlesToItself) {
     auto core = makeCore();
+    const ByteSequence closed{0};
     for (int flags : {0, 3 << 5, (1 << 3) | (2 << 5), (3 << 3) | (3 << 5)})
         for (float c : {0.05f, 0.5f, 0.99f})
             for (float r : {0.0f, 0.95f}) {
                 setToneFlags(*core, flags);
-                core->filterStream.levels.assign(1, 0);
+                core->filterStream.levels = test::spanOf(closed);
                 core->filterState[0] = core->filterState[1] = 0.0f;
                 std::int32_t y = 0;
                 for (int t = 0; t < 40000; ++t)
@@ -232,7 +235,8 @@ TEST(OutputFilter, ConstantInputSettlesToItself) {
 
 TEST(OutputFilter, EachStepTakesOneEnvelopeByte) {
     auto core = makeCore();
-    core->filterStream.levels.assign(100, 7);
+    const ByteSequence levels(100, 7);
+    core->filterStream.levels = test::spanOf(levels);
     core->filterStream.readPos = 0;
     for (int t = 0; t < 100; ++t)
         outputFilter(*core, 0, 0.5f, 0.5f);
@@ -250,6 +254,52 @@ std::vector<float> ticks(SynthCore& core, int n) {
     for (float& v : out)
         v = coreTick(core);
     return out;
+}
+
+// Streams read levels stored next to other sequences. Past its end (and
+// when empty) a stream gives its own last byte (0), whatever follows it in
+// storage: two cores whose streams differ only in the byte after the end
+// render the same, from every position up to a stretch of ticks before the
+// end, at it and past it, through blocks and tick by tick, with one and two
+// oscillators taking from the stream.
+TEST(ToneGenerator, StreamEndIgnoresWhatFollowsInStorage) {
+    constexpr std::uint32_t kSize = 1200;
+    ByteSequence quiet(kSize + 1), loud(kSize + 1); // ramps of 50..200, then 0 or 255
+    for (std::uint32_t i = 0; i < kSize; ++i)
+        quiet[i] = loud[i] = static_cast<std::uint8_t>(50 + i % 151);
+    loud[kSize] = 255;
+    auto cores = {makeCore(), makeCore()}; // quiet, loud
+    for (const test::CorePtr& core : cores)
+        noteOn(*core, 60);
+
+    auto compare = [&](std::uint32_t size, std::uint32_t readPos, bool unison, bool blocks) {
+        SCOPED_TRACE(testing::Message()
+                     << size << " " << readPos << " " << unison << " " << blocks);
+        std::vector<float> out[2];
+        int which = 0;
+        for (const test::CorePtr& core : cores) {
+            core->unisonOn = unison;
+            updatePitches(*core);
+            const LevelSpan levels{(which ? loud : quiet).data(), size};
+            core->ampStreams[0] = {levels, readPos};
+            core->filterStream = {levels, readPos};
+            out[which++] = blocks ? render(*core, 2000, 48000.0) : ticks(*core, 1300);
+            for (const EnvelopeStream* stream : {&core->ampStreams[0], &core->filterStream}) {
+                EXPECT_EQ(levelAtReadPos(*stream), size ? quiet[size - 1] : 0);
+                EXPECT_EQ(stream->readPos, std::max(readPos, size));
+            }
+        }
+        return out[0] == out[1];
+    };
+    for (bool unison : {true, false}) {
+        for (std::uint32_t readPos = 0; readPos <= kSize + 2; ++readPos)
+            EXPECT_TRUE(compare(kSize, readPos, unison, true));
+        for (std::uint32_t readPos : {kSize - 3, kSize - 1, kSize, kSize + 9})
+            EXPECT_TRUE(compare(kSize, readPos, unison, false));
+        for (bool blocks : {true, false})
+            for (std::uint32_t readPos : {0u, 5u})
+                EXPECT_TRUE(compare(0, readPos, unison, blocks));
+    }
 }
 
 TEST(RateConverter, OneTickPerSampleAt33000) {
