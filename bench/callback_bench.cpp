@@ -95,7 +95,9 @@ struct MidiList {
     }
 };
 
-enum Contenders { kNone = 0, kHost = 1, kMidi = 2, kPanel = 4, kAll = 7 };
+// kFlood: a MIDI thread that sends its lists as fast as it can, with no
+// pause between them.
+enum Contenders { kNone = 0, kHost = 1, kMidi = 2, kPanel = 4, kAll = 7, kFlood = 8 };
 
 void contend(AEffect* effect, int which, int seed, const std::atomic<bool>& stop) {
     Dice dice{static_cast<std::uint32_t>(seed)};
@@ -110,13 +112,13 @@ void contend(AEffect* effect, int which, int seed, const std::atomic<bool>& stop
             if (dice.roll(20) == 0)
                 effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr,
                                    static_cast<float>(kRate));
-        } else if (which == kMidi) {
+        } else if (which == kMidi || which == kFlood) {
             effect->dispatcher(effect, effProcessEvents, 0, 0, midi.build(dice), 0.0f);
         } else {
             benchmark::DoNotOptimize(readPanelState(instance));
             benchmark::DoNotOptimize(effect->getParameter(effect, dice.roll(5)));
         }
-        pause(dice);
+        if (which != kFlood) pause(dice);
     }
 }
 
@@ -130,7 +132,7 @@ void pacedCallbacks(benchmark::State& state, int contenders) {
 
     std::atomic<bool> stop{false};
     std::vector<std::thread> threads;
-    for (int which : {kHost, kMidi, kPanel})
+    for (int which : {kHost, kMidi, kPanel, kFlood})
         if (contenders & which)
             threads.emplace_back(contend, effect, which, which * 11, std::cref(stop));
 
@@ -176,6 +178,9 @@ void BM_CallbackWithPanelThread(benchmark::State& state) {
 void BM_CallbackWithAllThreads(benchmark::State& state) {
     pacedCallbacks(state, kAll);
 }
+void BM_CallbackUnderMidiFlood(benchmark::State& state) {
+    pacedCallbacks(state, kFlood);
+}
 
 } // namespace
 
@@ -184,5 +189,6 @@ BENCHMARK(BM_CallbackWithHostThread)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_CallbackWithMidiThread)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_CallbackWithPanelThread)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_CallbackWithAllThreads)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_CallbackUnderMidiFlood)->Iterations(1)->UseRealTime();
 
 BENCHMARK_MAIN();
