@@ -213,8 +213,14 @@ int untilNextTimer(const ClapInstance& clap, int limit) {
     return std::max(limit, 0);
 }
 
+#ifdef _WIN32
+// Windows has no descriptors to watch: the wait is a sleep.
+void waitForDescriptors(ClapInstance&, int waitMs) {
+    if (waitMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+}
+#else
+// Ready descriptors reported to the plug-in; without any, the wait is a sleep.
 void waitForDescriptors(ClapInstance& clap, int waitMs) {
-#ifndef _WIN32
     std::vector<pollfd> polled;
     for (const ClapWatchedFd& watched : clap.host.watchedFds) {
         short events = 0;
@@ -222,25 +228,25 @@ void waitForDescriptors(ClapInstance& clap, int waitMs) {
         if (watched.flags & CLAP_POSIX_FD_WRITE) events |= POLLOUT;
         polled.push_back({watched.fd, events, 0});
     }
-    if (!polled.empty()) {
-        if (poll(polled.data(), polled.size(), waitMs) <= 0) return;
-        for (const pollfd& ready : polled) {
-            clap_posix_fd_flags flags = 0;
-            if (ready.revents & POLLIN) flags |= CLAP_POSIX_FD_READ;
-            if (ready.revents & POLLOUT) flags |= CLAP_POSIX_FD_WRITE;
-            if (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) flags |= CLAP_POSIX_FD_ERROR;
-            // Still watched: an earlier on_fd may have unregistered it.
-            const bool watched =
-                std::any_of(clap.host.watchedFds.begin(), clap.host.watchedFds.end(),
-                            [&](const ClapWatchedFd& fd) { return fd.fd == ready.fd; });
-            if (flags && watched && clap.extensions.posixFdSupport)
-                clap.extensions.posixFdSupport->on_fd(clap.plugin, ready.fd, flags);
-        }
+    if (polled.empty()) {
+        if (waitMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
         return;
     }
-#endif
-    if (waitMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
+    if (poll(polled.data(), polled.size(), waitMs) <= 0) return;
+    for (const pollfd& ready : polled) {
+        clap_posix_fd_flags flags = 0;
+        if (ready.revents & POLLIN) flags |= CLAP_POSIX_FD_READ;
+        if (ready.revents & POLLOUT) flags |= CLAP_POSIX_FD_WRITE;
+        if (ready.revents & (POLLERR | POLLHUP | POLLNVAL)) flags |= CLAP_POSIX_FD_ERROR;
+        // Still watched: an earlier on_fd may have unregistered it.
+        const bool watched =
+            std::any_of(clap.host.watchedFds.begin(), clap.host.watchedFds.end(),
+                        [&](const ClapWatchedFd& fd) { return fd.fd == ready.fd; });
+        if (flags && watched && clap.extensions.posixFdSupport)
+            clap.extensions.posixFdSupport->on_fd(clap.plugin, ready.fd, flags);
+    }
 }
+#endif
 
 } // namespace
 
