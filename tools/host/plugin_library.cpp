@@ -3,6 +3,7 @@
 #include "plugin_library.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include "platform_io.h"
@@ -94,6 +95,7 @@ bool openLibrary(PluginLibrary& library, const std::string& path, std::string& e
         return false;
     }
     library.handle = module;
+    library.fullPath = utf8FromWide(loadPath);
 #else
     // A bare name would be searched for in the system's library paths.
     const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
@@ -105,6 +107,9 @@ bool openLibrary(PluginLibrary& library, const std::string& path, std::string& e
             "cannot load plug-in library '" + path + "': " + (reason ? reason : "unknown error");
         return false;
     }
+    char* resolved = realpath(loadPath.c_str(), nullptr);
+    library.fullPath = resolved ? resolved : loadPath;
+    std::free(resolved);
 #endif
     return true;
 }

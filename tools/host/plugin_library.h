@@ -22,6 +22,7 @@ struct PluginLibrary {
     const char* entryName = nullptr;
     const clap_plugin_entry* clapEntry = nullptr;
     PluginFormat format = PluginFormat::Vst2; // the entry the host is to use
+    std::string fullPath;                     // absolute, as a CLAP entry's init receives it
 };
 
 // Most channels a plug-in may declare before it is refused as absurd.

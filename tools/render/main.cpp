@@ -69,6 +69,11 @@ void printSummary(const std::string& path, const RenderResult& result,
         std::fprintf(stderr,
                      "t815-render: warning: the plug-in produced %lld NaN or infinite samples\n",
                      static_cast<long long>(result.nonFiniteSamples));
+    if (result.undelivered > 0)
+        std::fprintf(stderr,
+                     "t815-render: warning: %lld MIDI messages found no note input of the "
+                     "plug-in that takes them\n",
+                     static_cast<long long>(result.undelivered));
     if (result.processErrors > 0)
         std::fprintf(stderr,
                      "t815-render: warning: the plug-in failed %lld blocks, rendered as silence\n",

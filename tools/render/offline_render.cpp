@@ -21,16 +21,17 @@ void measure(RenderResult& result, const float* samples, int frames) {
 }
 
 // The block's MIDI, at its frames or (CLAP, not sample-accurate) all at the
-// block's start.
-void queueBlockEvents(HostedPlugin& plugin, const VstEvents* events, bool atBlockStart) {
-    if (events == nullptr) return;
-    for (VstInt32 i = 0; i < events->numEvents; ++i) {
+// block's start. Answers how many messages could not be delivered.
+int queueBlockEvents(HostedPlugin& plugin, const VstEvents* events, bool atBlockStart) {
+    int undelivered = 0;
+    for (VstInt32 i = 0; events != nullptr && i < events->numEvents; ++i) {
         const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
         const std::uint8_t bytes[3] = {std::uint8_t(midi->midiData[0]),
                                        std::uint8_t(midi->midiData[1]),
                                        std::uint8_t(midi->midiData[2])};
-        queueMidi(plugin, atBlockStart ? 0 : midi->deltaFrames, bytes, 3);
+        if (!queueMidi(plugin, atBlockStart ? 0 : midi->deltaFrames, bytes, 3)) ++undelivered;
     }
+    return undelivered;
 }
 
 } // namespace
@@ -81,7 +82,8 @@ ExitCode renderPluginToWav(HostedPlugin& plugin, const MidiSequence& sequence,
     for (std::int64_t start = 0; start < totalFrames && written; start += settings.blockSize) {
         const int frames =
             static_cast<int>(std::min<std::int64_t>(settings.blockSize, totalFrames - start));
-        queueBlockEvents(plugin, eventsForBlock(schedule, start, frames), atBlockStart);
+        result.undelivered +=
+            queueBlockEvents(plugin, eventsForBlock(schedule, start, frames), atBlockStart);
         if (!renderBlock(plugin, frames)) ++result.processErrors;
 
         const float* left = outputChannel(plugin, 0);

@@ -32,6 +32,7 @@ struct RenderResult {
     float peak = 0.0f;                 // largest magnitude among finite samples
     std::int64_t nonFiniteSamples = 0; // NaN or infinite samples from the plug-in
     std::int64_t processErrors = 0;    // blocks a CLAP plug-in answered with an error (silence)
+    std::int64_t undelivered = 0;      // MIDI messages the plug-in has no input or dialect for
 };
 
 // effOpen, then the sample rate and block size (also given to the callback).
