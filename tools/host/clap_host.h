@@ -43,7 +43,7 @@ struct ClapHost {
     std::thread::id mainThread;                 // the thread that made the host
     std::atomic<bool> audioCallActive{false};   // inside start/stop_processing, process, reset
     std::atomic<std::thread::id> audioThread{}; // the thread of that call
-    bool activating = false;                    // inside activate (main thread)
+    std::atomic<bool> activating{false};        // inside activate
     std::atomic<bool> guiCreated{false};        // the host made the plug-in's gui
 
     // Requests from any thread, taken by the main-thread service.

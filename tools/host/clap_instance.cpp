@@ -483,6 +483,12 @@ void serviceClapMainThread(ClapInstance& clap, int waitMs) {
         clap.guiHeight = host.requestedHeight;
     }
     if (host.guiDestroyedByPlugin.exchange(false)) destroyClapGui(clap);
+    // A restart waits until processing has stopped.
+    if (clap.active && !clap.processing && host.restartRequested.exchange(false)) {
+        std::string error;
+        deactivateClap(clap);
+        if (!activateClap(clap, error)) addPluginMessage(host, CLAP_LOG_ERROR, "host: " + error);
+    }
     serviceTimers(clap);
     waitForDescriptors(clap, untilNextTimer(clap, waitMs));
 }

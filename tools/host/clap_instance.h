@@ -108,8 +108,9 @@ bool queueClapMidi(ClapInstance& clap, std::uint32_t frame, const std::uint8_t* 
 clap_process_status processClap(ClapInstance& clap, std::uint32_t frames);
 
 // The main thread's share: on_main_thread when asked for, a requested
-// flush (inactive only) and rescans, gui requests, due timers, and ready
-// descriptors, waiting for those at most `waitMs`.
+// flush (inactive only) and rescans, gui requests, a restart (once
+// processing has stopped), due timers, and ready descriptors, waiting for
+// those at most `waitMs`.
 void serviceClapMainThread(ClapInstance& clap, int waitMs);
 
 bool clapParameterValue(ClapInstance& clap, std::size_t index, double& value);

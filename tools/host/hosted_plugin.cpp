@@ -1,7 +1,7 @@
 // The format-free interface: each call handed to the format's instance.
 #include "hosted_plugin.h"
 
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -33,7 +33,7 @@ LoadStatus loadVst(HostedPlugin& plugin, const std::string& pluginId, std::strin
     vst.effect = createPlugin(plugin.library, hostCallback, error);
     if (vst.effect == nullptr) {
         error = "'" + plugin.path + "': " + error;
-        setHostContext(nullptr);
+        releaseHostContext(&vst.host);
         plugin.vst.reset();
         return LoadStatus::NotAPlugin;
     }
@@ -85,7 +85,7 @@ void unloadHostedPlugin(HostedPlugin& plugin) {
         if (vst.ownsEffect) {
             if (vst.active) deactivateVst(vst);
             vst.effect->dispatcher(vst.effect, effClose, 0, 0, nullptr, 0.0f);
-            setHostContext(nullptr);
+            releaseHostContext(&vst.host);
         }
     }
     if (plugin.clap) destroyClapInstance(*plugin.clap);
@@ -106,7 +106,9 @@ void adoptVstEffect(HostedPlugin& plugin, AEffect* effect, int maxBlockFrames) {
     reserveVstEvents(*plugin.vst, kDefaultEventCapacity);
 }
 
-void changeAudioSettings(HostedPlugin& plugin, const AudioSettings& settings) {
+bool changeAudioSettings(HostedPlugin& plugin, const AudioSettings& settings) {
+    if ((isVst(plugin) && plugin.vst->active) || (isClap(plugin) && plugin.clap->active))
+        return false;
     plugin.settings = settings;
     if (isVst(plugin)) {
         plugin.vst->maxFrames = settings.maxBlockFrames;
@@ -115,6 +117,7 @@ void changeAudioSettings(HostedPlugin& plugin, const AudioSettings& settings) {
         plugin.clap->sampleRate = settings.sampleRate;
         plugin.clap->maxFrames = std::uint32_t(settings.maxBlockFrames);
     }
+    return true;
 }
 
 bool activatePlugin(HostedPlugin& plugin, std::string& error) {

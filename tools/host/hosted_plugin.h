@@ -67,8 +67,8 @@ void unloadHostedPlugin(HostedPlugin& plugin);
 // through this interface with buffers for blocks of up to `maxBlockFrames`.
 void adoptVstEffect(HostedPlugin& plugin, AEffect* effect, int maxBlockFrames);
 
-// New rate and largest block; while inactive only.
-void changeAudioSettings(HostedPlugin& plugin, const AudioSettings& settings);
+// New rate and largest block; refused (false) while active.
+bool changeAudioSettings(HostedPlugin& plugin, const AudioSettings& settings);
 
 // Resume (VST 2.4 effMainsChanged) or activate (CLAP), and the reverse.
 bool activatePlugin(HostedPlugin& plugin, std::string& error);
