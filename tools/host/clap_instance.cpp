@@ -325,7 +325,6 @@ LoadStatus createClapInstance(ClapInstance& clap, const clap_plugin_entry* entry
     } else if (!clap.plugin->init(clap.plugin)) {
         error = "the CLAP plug-in '" + chosen + "' failed to initialise";
     } else {
-        clap.pluginInitialised = true;
         queryExtensions(clap);
         if (scanAudioPorts(clap, true, error) && scanAudioPorts(clap, false, error)) {
             if (clap.audioOutputs.empty()) {
@@ -349,7 +348,6 @@ void destroyClapInstance(ClapInstance& clap) {
         clap.plugin->destroy(clap.plugin);
         clap.plugin = nullptr;
     }
-    clap.pluginInitialised = false;
     clap.extensions = ClapExtensions{};
     if (clap.entryInitialised) clap.entry->deinit();
     clap.entryInitialised = false;

@@ -51,7 +51,6 @@ struct ClapInstance {
     bool entryInitialised = false;
     const clap_plugin_factory* factory = nullptr;
     const clap_plugin* plugin = nullptr;
-    bool pluginInitialised = false;
     ClapExtensions extensions;
     std::vector<ClapAudioPort> audioInputs, audioOutputs;
     std::vector<ClapNotePort> noteInputs;
