@@ -57,8 +57,8 @@ key, eight ROM waveforms and a resonant low-pass filter. The VST 2.4
 plug-in installs in /usr/lib/vst and the CLAP plug-in in /usr/lib/clap,
 where Linux hosts look for instruments.
 
-Also contains t815-render, a command-line VST 2.4 host that plays MIDI
-files through an instrument into WAV files, and t815-validate, which checks
+Also contains t815-render, a command-line VST 2.4 and CLAP host that plays
+MIDI files through an instrument into WAV files, and t815-validate, which checks
 any VST 2.4 instrument the way demanding hosts use it.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -3,13 +3,15 @@
 messages and WAV output.
 
   render_tool_test.py --tool EXE [--runner 'wine-run.sh|prefix|arch'] \
-      [--probe PROBE_LIBRARY] [--amsynth PLUGIN] GROUP
+      [--probe PROBE_LIBRARY] [--clap-probe CLAP_PROBE] [--amsynth PLUGIN] GROUP
 
 GROUP is one of:
   errors   command-line, plug-in and MIDI failures (no plug-in needed)
   probe    renders through the probe plug-in: timing, settings, PCM, output errors
   amsynth  renders through a real third-party instrument
   panel    saves a picture of the T-815 plug-in's editor (--plugin-under-test)
+  clap     renders through the CLAP probe: identity, event placement, parameters,
+           plug-in ids, and its gui's picture (Linux: run it under Xvfb)
 """
 import argparse
 import os
@@ -17,6 +19,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 failures = []
 
@@ -36,9 +39,12 @@ class Tool:
         self.workdir = workdir
         self.windows = exe.endswith(".exe")
 
-    def run(self, args, mode=None):
+    def run(self, args, mode=None, clap_mode=None, display=True):
         # A UTF-8 locale lets Wine pass non-ASCII arguments on unchanged.
-        env = dict(os.environ, HOME=self.workdir, T815_PROBE_MODE=mode or "", LC_ALL="C.UTF-8")
+        env = dict(os.environ, HOME=self.workdir, T815_PROBE_MODE=mode or "", LC_ALL="C.UTF-8",
+                   T815_CLAP_PROBE=clap_mode or "")
+        if not display:
+            env.pop("DISPLAY", None)
         # Output goes to files: pipes can stall programs run under Wine.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             code = subprocess.call(self.command + args, stdin=subprocess.DEVNULL, stdout=out,
@@ -47,8 +53,8 @@ class Tool:
             err.seek(0)
             return code, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace")
 
-    def expect(self, args, code, message, stream="err", mode=None):
-        got, out, err = self.run(args, mode)
+    def expect(self, args, code, message, stream="err", mode=None, clap_mode=None, display=True):
+        got, out, err = self.run(args, mode, clap_mode, display)
         text = err if stream == "err" else out
         check(got == code, "%s: exit code %d, expected %d (%s)" % (" ".join(args), got, code, err.strip()))
         check(message in text, "%s: %r not in %r" % (" ".join(args), message, text))
@@ -199,6 +205,92 @@ def group_panel(tool, work, plugin):
     tool.expect(["--plugin", plugin, "--panel", bad], 5, "cannot write '%s'" % bad)
 
 
+def png_rgb(path):
+    """(width, height, rows of RGB bytes) of an 8-bit RGB PNG file."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pos, idat = 8, b""
+    while pos < len(data):
+        length, tag = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if tag == b"IHDR":
+            width, height = struct.unpack(">II", body[:8])
+        elif tag == b"IDAT":
+            idat += body
+        pos += 12 + length
+    raw, stride, rows, prev, at = zlib.decompress(idat), width * 3, [], bytearray(width * 3), 0
+    for _ in range(height):
+        kind, line = raw[at], bytearray(raw[at + 1:at + 1 + stride])
+        at += 1 + stride
+        for x in range(stride):
+            a, b, c = (line[x - 3] if x >= 3 else 0), prev[x], (prev[x - 3] if x >= 3 else 0)
+            if kind == 4:
+                p = a + b - c
+                a = a if abs(p - a) <= abs(p - b) and abs(p - a) <= abs(p - c) else b if abs(p - b) <= abs(p - c) else c
+            line[x] = (line[x] + [0, a, b, (a + b) // 2, a][kind]) & 255
+        rows.append(line)
+        prev = line
+    return width, height, rows
+
+
+def group_clap(tool, work, clap_probe, vst_probe, display):
+    ids = ["--plugin-id", "t815.test.clap-probe"]
+    out, _ = tool.expect(["--plugin", clap_probe, "--info"], 0, "format:      CLAP 1.2.10", stream="out")
+    for expected in ["id:          t815.test.clap-probe", "features:    instrument synthesizer stereo",
+                     "2 channels stereo main", "dialects clap midi, preferred clap", "latency:     16 samples",
+                     "id 10     Level", "0 .. 1, default 0.5, value 0.500000 (50 %)", "stepped",
+                     "clap.params clap.state clap.audio-ports clap.note-ports", "clap.thread-check"]:
+        check(expected in out, "--info of the CLAP probe shows %r:\n%s" % (expected, out))
+
+    # The probe song at 8000 Hz (one tick is 5 frames): key 64 over frames 0-150, key 32
+    # over 200-350, a program change between; blocks of 64 frames.
+    song = write(os.path.join(work, "clap.mid"), smf([[(0, [0x90, 64, 100]), (30, [0x80, 64, 0]),
+                                                        (0, [0xC0, 2]), (10, [0x90, 32, 9]),
+                                                        (30, [0x80, 32, 0])]], division=800))
+    out_path = os.path.join(work, "clap.wav")
+    base = ["--plugin", clap_probe, "--midi", song, "--out", out_path, "--rate", "8000", "--block", "64",
+            "--tail", "0.1", "--param", "0=1", "--param", "1=0.5"]
+    for accurate, edges in [(False, (0, 128, 192, 320)), (True, (0, 150, 200, 350))]:
+        tool.expect(base + (["--sample-accurate"] if accurate else []), 0, "wrote ", stream="out")
+        fmt, channels, rate, bits, frames = read_wav(out_path)
+        check((fmt, channels, rate, len(frames)) == (3, 2, 8000, 1150), "CLAP render header and length")
+        expected = [0.5 if edges[0] <= i < edges[1] else 0.25 if edges[2] <= i < edges[3] else 0.0
+                    for i in range(len(frames))]
+        check([left for left, _ in frames] == expected,
+              "CLAP notes at %s" % ("their frames" if accurate else "their blocks' starts"))
+        # Level 1 and Steps 2 (half of 0..4) from --param; never -1 (calls in order).
+        check(all(right == 0.3125 for _, right in frames), "CLAP parameters set, calls in order")
+
+    tool.expect(base + ["--program", "1"], 2, "--program 1: the plug-in has 0 programs")
+    tool.expect(base + ["--param", "3=0.5"], 2, "--param 3: the plug-in has 3 parameters")
+    tool.expect(["--plugin", clap_probe, "--info"], 2, "choose one by id", clap_mode="two-plugins")
+    tool.expect(["--plugin", clap_probe, "--info"], 2, "(--plugin-id ID)", clap_mode="two-plugins")
+    tool.expect(["--plugin", clap_probe, "--plugin-id", "no.such", "--info"], 2, "no CLAP plug-in of id 'no.such'")
+    tool.expect(["--plugin", clap_probe, "--info"], 3, "the CLAP entry's init failed", clap_mode="entry-fails")
+    tool.expect(["--plugin", vst_probe, "--plugin-id", "x", "--info"], 2, "has no plug-in ids")
+    # The mono variant prefers MIDI: the same notes, its one channel on both sides.
+    tool.expect(base + ["--plugin-id", "t815.test.clap-probe-mono"], 0, "wrote ", stream="out",
+                clap_mode="two-plugins")
+    _, channels, _, _, frames = read_wav(out_path)
+    check([left for left, _ in frames] == [0.5 if i < 128 else 0.0 if i < 192 else 0.25 if i < 320 else 0.0
+                                           for i in range(len(frames))], "mono variant's notes")
+    check(all(left == right for left, right in frames), "mono output on both channels")
+
+    # The gui: blue, a yellow square from the host's first timer call, grown to 200 x 120
+    # on its request; on Linux painted only when the host watches the X connection.
+    picture = os.path.join(work, "clap-panel.png")
+    if display:
+        tool.expect(["--plugin", clap_probe, "--panel", picture], 0, "200 x 120", stream="out")
+        width, height, rows = png_rgb(picture)
+        check((width, height) == (200, 120), "gui picture size %r" % ((width, height),))
+        pixel = lambda x, y: tuple(rows[y][3 * x:3 * x + 3])
+        check(pixel(5, 5) == (40, 90, 160) and pixel(190, 110) == (40, 90, 160),
+              "blue panel: %r %r" % (pixel(5, 5), pixel(190, 110)))
+        check(pixel(15, 15) == (250, 200, 0), "yellow square from the timer: %r" % (pixel(15, 15),))
+    if not tool.windows:
+        tool.expect(["--plugin", clap_probe, "--panel", picture], 2, "no X display", display=False)
+
+
 def group_amsynth(tool, work, plugin):
     # A C major chord held for 0.75 s in a 1 s piece, then a 0.5 s tail.
     chord = [(0, [0x90, 60, 100]), (0, [0x90, 64, 100]), (0, [0x90, 67, 100]),
@@ -238,7 +330,8 @@ def main():
     parser.add_argument("--probe")
     parser.add_argument("--amsynth")
     parser.add_argument("--plugin-under-test")
-    parser.add_argument("group", choices=["errors", "probe", "amsynth", "panel"])
+    parser.add_argument("--clap-probe")
+    parser.add_argument("group", choices=["errors", "probe", "amsynth", "panel", "clap"])
     options = parser.parse_args()
     runner = [part for part in options.runner.split("|") if part]
 
@@ -258,6 +351,9 @@ def main():
             group_probe(tool, work, options.probe)
         elif options.group == "panel":
             group_panel(tool, work, options.plugin_under_test)
+        elif options.group == "clap":
+            display = tool.windows or bool(os.environ.get("DISPLAY"))
+            group_clap(tool, work, options.clap_probe, options.probe, display)
         else:
             if not options.amsynth or not os.path.exists(options.amsynth):
                 print("amsynth plug-in not installed; skipped")

@@ -31,6 +31,10 @@ void setHostContext(HostContext* context) {
     activeContext = context;
 }
 
+void releaseHostContext(const HostContext* context) {
+    if (activeContext == context) activeContext = nullptr;
+}
+
 VstIntPtr VSTCALLBACK hostCallback(AEffect* /*effect*/, VstInt32 opcode, VstInt32 /*index*/,
                                    VstIntPtr /*value*/, void* ptr, float /*opt*/) {
     static HostContext defaults;

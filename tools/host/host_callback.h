@@ -26,5 +26,9 @@ constexpr VstInt32 kHostVersion = 1000;
 // exists, so the context cannot be found through the record.
 void setHostContext(HostContext* context);
 
+// Forgets the context if it is the one the callback answers from (a tool
+// closing one of several plug-ins leaves the others' context in place).
+void releaseHostContext(const HostContext* context);
+
 VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                    VstIntPtr value, void* ptr, float opt);

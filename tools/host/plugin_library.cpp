@@ -1,8 +1,9 @@
 // Plug-in loading with dlopen on Linux and LoadLibraryExW on Windows, and the
-// checks that tell a VST 2.4 plug-in from any other library.
+// checks that tell a VST 2.4 or CLAP plug-in from any other library.
 #include "plugin_library.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include "platform_io.h"
@@ -38,15 +39,41 @@ PluginEntryProc findEntry(void* handle, const char* name) {
     // Through the generic function pointer type, which converts to any other.
     return reinterpret_cast<PluginEntryProc>(reinterpret_cast<void (*)(void)>(proc));
 }
+
+// An exported data object: GetProcAddress answers its address all the same.
+const clap_plugin_entry* findClapEntry(void* handle) {
+    FARPROC proc = GetProcAddress(static_cast<HMODULE>(handle), "clap_entry");
+    return reinterpret_cast<const clap_plugin_entry*>(proc);
+}
 #else
 PluginEntryProc findEntry(void* handle, const char* name) {
     return reinterpret_cast<PluginEntryProc>(dlsym(handle, name));
 }
+
+const clap_plugin_entry* findClapEntry(void* handle) {
+    return static_cast<const clap_plugin_entry*>(dlsym(handle, "clap_entry"));
+}
 #endif
 
-} // namespace
+bool endsWithClap(const std::string& path) {
+    if (path.size() < 5) return false;
+    std::string suffix = path.substr(path.size() - 5);
+    for (char& c : suffix)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return suffix == ".clap";
+}
 
-bool loadPluginLibrary(PluginLibrary& library, const std::string& path, std::string& error) {
+void findVstEntry(PluginLibrary& library) {
+    for (const char* name : {"VSTPluginMain", "main"}) {
+        library.entry = findEntry(library.handle, name);
+        if (library.entry != nullptr) {
+            library.entryName = name;
+            return;
+        }
+    }
+}
+
+bool openLibrary(PluginLibrary& library, const std::string& path, std::string& error) {
     library = PluginLibrary{};
     if (path.empty()) {
         error = "no plug-in library given";
@@ -68,6 +95,7 @@ bool loadPluginLibrary(PluginLibrary& library, const std::string& path, std::str
         return false;
     }
     library.handle = module;
+    library.fullPath = utf8FromWide(loadPath);
 #else
     // A bare name would be searched for in the system's library paths.
     const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
@@ -79,15 +107,36 @@ bool loadPluginLibrary(PluginLibrary& library, const std::string& path, std::str
             "cannot load plug-in library '" + path + "': " + (reason ? reason : "unknown error");
         return false;
     }
+    char* resolved = realpath(loadPath.c_str(), nullptr);
+    library.fullPath = resolved ? resolved : loadPath;
+    std::free(resolved);
 #endif
-    for (const char* name : {"VSTPluginMain", "main"}) {
-        library.entry = findEntry(library.handle, name);
-        if (library.entry != nullptr) {
-            library.entryName = name;
-            return true;
-        }
-    }
+    return true;
+}
+
+} // namespace
+
+bool loadPluginLibrary(PluginLibrary& library, const std::string& path, std::string& error) {
+    if (!openLibrary(library, path, error)) return false;
+    findVstEntry(library);
+    if (library.entry != nullptr) return true;
     error = "'" + path + "' is not a VST 2.4 plug-in: it exports neither VSTPluginMain nor main";
+    unloadPluginLibrary(library);
+    return false;
+}
+
+bool loadVstOrClapLibrary(PluginLibrary& library, const std::string& path, std::string& error) {
+    if (!openLibrary(library, path, error)) return false;
+    findVstEntry(library);
+    library.clapEntry = findClapEntry(library.handle);
+    if (library.clapEntry != nullptr && (library.entry == nullptr || endsWithClap(path))) {
+        library.format = PluginFormat::Clap;
+        return true;
+    }
+    if (library.entry != nullptr) return true;
+    error = "'" + path +
+            "' is not a VST 2.4 plug-in (it exports neither VSTPluginMain nor main) nor a CLAP "
+            "plug-in (it exports no clap_entry)";
     unloadPluginLibrary(library);
     return false;
 }

@@ -60,14 +60,18 @@ void buildEventSchedule(EventSchedule& schedule, const MidiSequence& sequence, d
     new (schedule.listStorage.data()) VstEvents{};
 }
 
+std::size_t blockCapacity(const EventSchedule& schedule) {
+    if (schedule.listStorage.empty()) return 0;
+    return (schedule.listStorage.size() * sizeof(VstIntPtr) - offsetof(VstEvents, events)) /
+           sizeof(VstEvent*);
+}
+
 VstEvents* eventsForBlock(EventSchedule& schedule, std::int64_t blockStart, int blockFrames) {
     VstEvents* list = listOf(schedule);
     if (list == nullptr) return nullptr;
     list->numEvents = 0;
     const std::int64_t blockEnd = blockStart + std::max(blockFrames, 0);
-    const std::size_t capacity =
-        (schedule.listStorage.size() * sizeof(VstIntPtr) - offsetof(VstEvents, events)) /
-        sizeof(VstEvent*);
+    const std::size_t capacity = blockCapacity(schedule);
     while (schedule.nextEvent < schedule.midiEvents.size() &&
            schedule.frames[schedule.nextEvent] < blockEnd &&
            std::size_t(list->numEvents) < capacity) {

@@ -27,6 +27,9 @@ std::int64_t frameAtSeconds(double seconds, double sampleRate);
 void buildEventSchedule(EventSchedule& schedule, const MidiSequence& sequence, double sampleRate,
                         int blockSize);
 
+// The most events one block's list can hold: those of the fullest block.
+std::size_t blockCapacity(const EventSchedule& schedule);
+
 // The events in frames [blockStart, blockStart + blockFrames) not yet handed
 // out, as a list valid until the next call. Blocks must be asked for in order.
 VstEvents* eventsForBlock(EventSchedule& schedule, std::int64_t blockStart, int blockFrames);

@@ -4,8 +4,8 @@
 enum ExitCode : int {
     kExitSuccess = 0,
     kExitInternal = 1, // out of memory or another unexpected failure
-    kExitUsage = 2,    // bad command line, or a program/parameter the plug-in lacks
-    kExitPlugin = 3,   // the library cannot be loaded or is not a VST 2.4 plug-in
+    kExitUsage = 2,    // bad command line, or a program/parameter/plug-in id the library lacks
+    kExitPlugin = 3,   // the library cannot be loaded or holds no usable VST 2.4 or CLAP plug-in
     kExitMidi = 4,     // the MIDI file cannot be read, is malformed or too long
     kExitOutput = 5,   // the WAV file cannot be written
 };

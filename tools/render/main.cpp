@@ -1,14 +1,15 @@
-// t815-render: plays MIDI through a VST 2.4 instrument offline and writes a
-// WAV file, or reports the instrument's identity with --info.
+// t815-render: plays MIDI through a VST 2.4 or CLAP instrument offline and
+// writes a WAV file, saves a picture of its editor with --panel, or reports
+// the instrument's identity with --info.
 #include "demo_piece.h"
+#include "editor_capture.h"
 #include "exit_codes.h"
-#include "host_callback.h"
+#include "hosted_plugin.h"
 #include "midi_file.h"
 #include "offline_render.h"
 #include "panel_capture.h"
 #include "platform_io.h"
 #include "plugin_info.h"
-#include "plugin_library.h"
 #include "png_writer.h"
 #include "render_options.h"
 #include "t815_version.h"
@@ -31,23 +32,22 @@ int fail(ExitCode code, const std::string& message) {
 }
 
 // Program and parameters asked for on the command line, checked against what
-// the plug-in offers.
-bool applySettings(AEffect* effect, const RenderOptions& options, std::string& error) {
-    if (options.program >= 0) {
-        if (options.program >= effect->numPrograms) {
-            error = "--program " + std::to_string(options.program) + ": the plug-in has " +
-                    std::to_string(std::max(effect->numPrograms, 0)) + " programs";
-            return false;
-        }
-        effect->dispatcher(effect, effSetProgram, 0, options.program, nullptr, 0.0f);
+// the plug-in offers. A parameter's value is a fraction of its range.
+bool applySettings(HostedPlugin& plugin, const RenderOptions& options, std::string& error) {
+    if (options.program >= 0 && !selectProgram(plugin, options.program)) {
+        error = "--program " + std::to_string(options.program) + ": the plug-in has " +
+                std::to_string(programCount(plugin)) + " programs";
+        return false;
     }
     for (const ParameterSetting& setting : options.parameters) {
-        if (setting.index >= effect->numParams || effect->setParameter == nullptr) {
+        ParameterInfo info;
+        if (!parameterInfo(plugin, setting.index, info) ||
+            !setParameterValue(plugin, setting.index,
+                               info.minValue + setting.value * (info.maxValue - info.minValue))) {
             error = "--param " + std::to_string(setting.index) + ": the plug-in has " +
-                    std::to_string(std::max(effect->numParams, 0)) + " parameters";
+                    std::to_string(parameterCount(plugin)) + " parameters";
             return false;
         }
-        effect->setParameter(effect, setting.index, setting.value);
     }
     return true;
 }
@@ -69,12 +69,37 @@ void printSummary(const std::string& path, const RenderResult& result,
         std::fprintf(stderr,
                      "t815-render: warning: the plug-in produced %lld NaN or infinite samples\n",
                      static_cast<long long>(result.nonFiniteSamples));
+    if (result.undelivered > 0)
+        std::fprintf(stderr,
+                     "t815-render: warning: %lld MIDI messages found no note input of the "
+                     "plug-in that takes them\n",
+                     static_cast<long long>(result.undelivered));
+    if (result.processErrors > 0)
+        std::fprintf(stderr,
+                     "t815-render: warning: the plug-in failed %lld blocks, rendered as silence\n",
+                     static_cast<long long>(result.processErrors));
 }
 
-int savePanel(AEffect* effect, const RenderOptions& options) {
+// What a CLAP plug-in logged and the host noticed, warnings and worse.
+void printPluginMessages(HostedPlugin& plugin) {
+    static const char* const kSeverities[] = {
+        "debug", "info", "warning", "error", "fatal", "host misbehaving", "plug-in misbehaving"};
+    for (const PluginMessage& message : takePluginMessages(plugin))
+        if (message.severity >= CLAP_LOG_WARNING)
+            std::fprintf(stderr, "t815-render: plug-in log (%s): %s\n",
+                         message.severity <= CLAP_LOG_PLUGIN_MISBEHAVING
+                             ? kSeverities[message.severity]
+                             : "unknown severity",
+                         message.text.c_str());
+}
+
+int savePanel(HostedPlugin& plugin, const RenderOptions& options) {
     RgbImage image;
     std::string error;
-    const ExitCode captured = capturePanel(effect, image, error);
+    // VST 2.4 editors as before (on Linux painted off screen); CLAP guis in a window.
+    const ExitCode captured = plugin.format == PluginFormat::Vst2
+                                  ? capturePanel(plugin.vst->effect, image, error)
+                                  : captureEditor(plugin, image, error);
     if (captured != kExitSuccess) return fail(captured, error);
     if (!writePng(options.panelPath, image, error)) return fail(kExitOutput, error);
     if (!options.quiet)
@@ -117,41 +142,40 @@ int run(const std::vector<std::string>& arguments) {
     settings.tailSeconds = options.tailSeconds;
     settings.format = options.pcm16 ? WavSampleFormat::Pcm16 : WavSampleFormat::Float32;
     settings.showProgress = !options.quiet && stderrIsTerminal();
+    settings.sampleAccurate = options.sampleAccurate;
 
-    HostContext host;
-    setHostContext(&host);
-    PluginLibrary library;
-    if (!loadPluginLibrary(library, options.pluginPath, error)) return fail(kExitPlugin, error);
-    AEffect* effect = createPlugin(library, hostCallback, error);
-    if (effect == nullptr) {
-        unloadPluginLibrary(library);
-        return fail(kExitPlugin, "'" + options.pluginPath + "': " + error);
-    }
-    openEffect(effect, host, settings);
+    HostedPlugin plugin;
+    AudioSettings audio;
+    audio.sampleRate = settings.sampleRate;
+    audio.maxBlockFrames = settings.blockSize;
+    const LoadStatus loaded =
+        loadHostedPlugin(plugin, options.pluginPath, options.pluginId, audio, error);
+    if (loaded == LoadStatus::NoSuchPlugin)
+        return fail(kExitUsage, error + (options.pluginId.empty() ? " (--plugin-id ID)" : ""));
+    if (loaded != LoadStatus::Loaded) return fail(kExitPlugin, error);
 
     int code = kExitSuccess;
     if (options.info) {
-        printPluginInfo(effect, library.entryName, stdout);
-    } else if (!applySettings(effect, options, error)) {
+        printHostedPluginInfo(plugin, stdout);
+    } else if (!applySettings(plugin, options, error)) {
         code = fail(kExitUsage, error);
     } else if (!options.panelPath.empty()) {
-        code = savePanel(effect, options);
+        code = savePanel(plugin, options);
     } else {
         const std::string outputPath = defaultOutputPath(options);
         RenderResult result;
         const ExitCode rendered =
-            renderToWav(effect, sequence, settings, outputPath, result, error);
+            renderPluginToWav(plugin, sequence, settings, outputPath, result, error);
         if (rendered != kExitSuccess)
             code = fail(rendered, error);
         else if (!options.quiet)
             printSummary(outputPath, result, settings);
-        if (!options.quiet && host.updateDisplayCalls > 0)
+        if (!options.quiet && plugin.vst && plugin.vst->host.updateDisplayCalls > 0)
             std::printf("the plug-in asked %ld times for a display update\n",
-                        host.updateDisplayCalls.load());
+                        plugin.vst->host.updateDisplayCalls.load());
     }
-    closeEffect(effect);
-    unloadPluginLibrary(library);
-    setHostContext(nullptr);
+    printPluginMessages(plugin);
+    unloadHostedPlugin(plugin);
     return code;
 }
 

@@ -1,5 +1,5 @@
-// Block loop of the offline render: event delivery, the plug-in's audio
-// entry, output statistics and the progress display.
+// Block loop of the offline render: event delivery, the plug-in's audio,
+// output statistics and the progress display.
 #include "offline_render.h"
 
 #include "event_schedule.h"
@@ -7,30 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 namespace {
-
-// Channel buffers for one block. Every declared channel gets a buffer (at
-// least two each way, for plug-ins that touch more than they declare).
-struct BlockBuffers {
-    std::vector<float> storage;
-    std::vector<float*> inputs;
-    std::vector<float*> outputs;
-};
-
-void allocateBuffers(BlockBuffers& buffers, const AEffect* effect, int blockSize) {
-    const std::size_t inputCount = std::size_t(std::max(effect->numInputs, 2));
-    const std::size_t outputCount = std::size_t(std::max(effect->numOutputs, 2));
-    const std::size_t frames = std::size_t(blockSize);
-    buffers.storage.assign((inputCount + outputCount) * frames, 0.0f);
-    buffers.inputs.clear();
-    buffers.outputs.clear();
-    for (std::size_t i = 0; i < inputCount; ++i)
-        buffers.inputs.push_back(&buffers.storage[i * frames]);
-    for (std::size_t i = 0; i < outputCount; ++i)
-        buffers.outputs.push_back(&buffers.storage[(inputCount + i) * frames]);
-}
 
 void measure(RenderResult& result, const float* samples, int frames) {
     for (int i = 0; i < frames; ++i) {
@@ -42,20 +20,24 @@ void measure(RenderResult& result, const float* samples, int frames) {
     }
 }
 
-bool usesReplacing(const AEffect* effect) {
-    if (effect->processReplacing == nullptr) return false;
-    return (effect->flags & effFlagsCanReplacing) != 0 || effect->process == nullptr;
+// The block's MIDI, at its frames or (CLAP, not sample-accurate) all at the
+// block's start. Answers how many messages could not be delivered.
+int queueBlockEvents(HostedPlugin& plugin, const VstEvents* events, bool atBlockStart) {
+    int undelivered = 0;
+    for (VstInt32 i = 0; events != nullptr && i < events->numEvents; ++i) {
+        const VstMidiEvent* midi = reinterpret_cast<const VstMidiEvent*>(events->events[i]);
+        const std::uint8_t bytes[3] = {std::uint8_t(midi->midiData[0]),
+                                       std::uint8_t(midi->midiData[1]),
+                                       std::uint8_t(midi->midiData[2])};
+        if (!queueMidi(plugin, atBlockStart ? 0 : midi->deltaFrames, bytes, 3)) ++undelivered;
+    }
+    return undelivered;
 }
 
 } // namespace
 
 void openEffect(AEffect* effect, HostContext& host, const RenderSettings& settings) {
-    host.sampleRate = settings.sampleRate;
-    host.blockSize = settings.blockSize;
-    effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
-    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr,
-                       static_cast<float>(settings.sampleRate));
-    effect->dispatcher(effect, effSetBlockSize, 0, settings.blockSize, nullptr, 0.0f);
+    openVstEffect(effect, host, settings.sampleRate, settings.blockSize);
 }
 
 std::int64_t renderFrameCount(const MidiSequence& sequence, const RenderSettings& settings) {
@@ -64,8 +46,9 @@ std::int64_t renderFrameCount(const MidiSequence& sequence, const RenderSettings
     return schedule.endFrame + frameAtSeconds(settings.tailSeconds, settings.sampleRate);
 }
 
-ExitCode renderToWav(AEffect* effect, const MidiSequence& sequence, const RenderSettings& settings,
-                     const std::string& outputPath, RenderResult& result, std::string& error) {
+ExitCode renderPluginToWav(HostedPlugin& plugin, const MidiSequence& sequence,
+                           const RenderSettings& settings, const std::string& outputPath,
+                           RenderResult& result, std::string& error) {
     result = RenderResult{};
     EventSchedule schedule;
     buildEventSchedule(schedule, sequence, settings.sampleRate, settings.blockSize);
@@ -81,37 +64,35 @@ ExitCode renderToWav(AEffect* effect, const MidiSequence& sequence, const Render
     if (!openWav(writer, outputPath, settings.sampleRate, settings.format, error))
         return kExitOutput;
 
-    BlockBuffers buffers;
-    allocateBuffers(buffers, effect, settings.blockSize);
-    const bool replacing = usesReplacing(effect);
-    const bool mono = effect->numOutputs == 1;
-
-    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
-    effect->dispatcher(effect, effStartProcess, 0, 0, nullptr, 0.0f);
+    reserveEvents(plugin, blockCapacity(schedule));
+    if (!activatePlugin(plugin, error)) {
+        abandonWav(writer);
+        return kExitPlugin;
+    }
+    if (!startProcessing(plugin, error)) {
+        deactivatePlugin(plugin);
+        abandonWav(writer);
+        return kExitPlugin;
+    }
+    const bool mono = outputChannelCount(plugin) == 1;
+    const bool atBlockStart = plugin.format == PluginFormat::Clap && !settings.sampleAccurate;
 
     int shownPercent = -1;
     bool written = true;
     for (std::int64_t start = 0; start < totalFrames && written; start += settings.blockSize) {
         const int frames =
             static_cast<int>(std::min<std::int64_t>(settings.blockSize, totalFrames - start));
-        VstEvents* events = eventsForBlock(schedule, start, frames);
-        if (events != nullptr && events->numEvents > 0)
-            effect->dispatcher(effect, effProcessEvents, 0, 0, events, 0.0f);
+        result.undelivered +=
+            queueBlockEvents(plugin, eventsForBlock(schedule, start, frames), atBlockStart);
+        if (!renderBlock(plugin, frames)) ++result.processErrors;
 
-        // Zeroed every block: the accumulating entry adds to the outputs, and
-        // a plug-in may scribble on its inputs.
-        std::fill(buffers.storage.begin(), buffers.storage.end(), 0.0f);
-        if (replacing)
-            effect->processReplacing(effect, buffers.inputs.data(), buffers.outputs.data(), frames);
-        else
-            effect->process(effect, buffers.inputs.data(), buffers.outputs.data(), frames);
-
-        const float* left = buffers.outputs[0];
-        const float* right = mono ? buffers.outputs[0] : buffers.outputs[1];
+        const float* left = outputChannel(plugin, 0);
+        const float* right = mono ? left : outputChannel(plugin, 1);
         measure(result, left, frames);
         measure(result, right, frames);
         written = writeWavFrames(writer, left, right, std::size_t(frames), error);
         result.frames += written ? frames : 0;
+        idlePlugin(plugin, 0); // what the plug-in asked of the main thread meanwhile
 
         if (settings.showProgress) {
             const int percent = static_cast<int>((start + frames) * 100 / totalFrames);
@@ -124,8 +105,8 @@ ExitCode renderToWav(AEffect* effect, const MidiSequence& sequence, const Render
     }
     if (shownPercent >= 0) std::fprintf(stderr, "\n");
 
-    effect->dispatcher(effect, effStopProcess, 0, 0, nullptr, 0.0f);
-    effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+    stopProcessing(plugin);
+    deactivatePlugin(plugin);
 
     if (!written) {
         abandonWav(writer);
@@ -133,6 +114,13 @@ ExitCode renderToWav(AEffect* effect, const MidiSequence& sequence, const Render
     }
     if (!finishWav(writer, error)) return kExitOutput;
     return kExitSuccess;
+}
+
+ExitCode renderToWav(AEffect* effect, const MidiSequence& sequence, const RenderSettings& settings,
+                     const std::string& outputPath, RenderResult& result, std::string& error) {
+    HostedPlugin plugin;
+    adoptVstEffect(plugin, effect, settings.blockSize);
+    return renderPluginToWav(plugin, sequence, settings, outputPath, result, error);
 }
 
 void closeEffect(AEffect* effect) {

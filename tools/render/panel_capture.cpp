@@ -7,6 +7,7 @@
 #endif
 
 #ifdef _WIN32
+#include "host_window.h"
 #include <windows.h>
 #endif
 
@@ -53,40 +54,6 @@ HWND makeParentWindow(int width, int height) {
     return window;
 }
 
-// The window's client pixels, 32 bits each, turned into RGB.
-bool readPixels(HWND window, int width, int height, RgbImage& image) {
-    HDC dc = GetDC(window);
-    if (!dc) return false;
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool copied = BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != 0;
-    SelectObject(memory, old);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * height * 4);
-    const bool read = copied && GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bgrx.data(),
-                                          &info, DIB_RGB_COLORS) == height;
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(window, dc);
-    if (!read) return false;
-    image.width = width;
-    image.height = height;
-    image.rgb.resize(static_cast<std::size_t>(width) * height * 3);
-    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) {
-        image.rgb[3 * i] = bgrx[4 * i + 2];
-        image.rgb[3 * i + 1] = bgrx[4 * i + 1];
-        image.rgb[3 * i + 2] = bgrx[4 * i];
-    }
-    return true;
-}
-
 } // namespace
 
 ExitCode capturePanel(AEffect* effect, RgbImage& image, std::string& error) {
@@ -114,8 +81,12 @@ ExitCode capturePanel(AEffect* effect, RgbImage& image, std::string& error) {
     } else {
         pumpMessages(kPumpMilliseconds);
         // The editor's own window, if it made one, else what it drew into ours.
-        HWND child = GetWindow(parent, GW_CHILD);
-        if (!readPixels(child ? child : parent, width, height, image)) {
+        HostWindow window;
+        window.parent = parent;
+        if (readWindowPixels(window, width, height, image.rgb)) {
+            image.width = width;
+            image.height = height;
+        } else {
             error = "cannot read the editor's pixels back";
             code = kExitInternal;
         }

@@ -1,7 +1,9 @@
 // The --info report: a plug-in's identity, abilities, programs and
-// parameters as it answers the host's questions.
+// parameters as it answers the host's questions; for CLAP plug-ins the
+// descriptor, ports, parameters and the extensions offered and asked for.
 #pragma once
 
+#include "hosted_plugin.h"
 #include "vst2_abi.h"
 
 #include <cstdio>
@@ -16,3 +18,9 @@ std::string uniqueIdText(VstInt32 uniqueID);
 std::string askString(AEffect* effect, VstInt32 opcode, VstInt32 index);
 
 void printPluginInfo(AEffect* effect, const char* entryName, std::FILE* out);
+
+// Activates a CLAP plug-in briefly to read its latency.
+void printClapInfo(ClapInstance& clap, std::FILE* out);
+
+// The report of either format.
+void printHostedPluginInfo(HostedPlugin& plugin, std::FILE* out);

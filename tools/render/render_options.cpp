@@ -56,8 +56,9 @@ bool parseParameter(const std::string& text, ParameterSetting& setting, std::str
 
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
-    static const char* const kValued[] = {"--plugin", "--midi",    "--out",   "--rate", "--block",
-                                          "--tail",   "--program", "--param", "--panel"};
+    static const char* const kValued[] = {"--plugin", "--plugin-id", "--midi", "--out",
+                                          "--rate",   "--block",     "--tail", "--program",
+                                          "--param",  "--panel"};
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string name = arguments[i];
         std::string value;
@@ -92,10 +93,10 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
         double real = 0.0;
         if (name == "--plugin") {
             options.pluginPath = value;
+        } else if (name == "--plugin-id") {
+            options.pluginId = value;
         } else if (name == "--midi") {
             options.midiPath = value;
-        } else if (name == "--panel") {
-            options.panelPath = value;
         } else if (name == "--out") {
             options.outputPath = value;
         } else if (name == "--panel") {
@@ -134,6 +135,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.parameters.push_back(setting);
         } else if (name == "--pcm16") {
             options.pcm16 = true;
+        } else if (name == "--sample-accurate") {
+            options.sampleAccurate = true;
         } else if (name == "--info") {
             options.info = true;
         } else if (name == "--quiet" || name == "-q") {
@@ -172,25 +175,34 @@ std::string defaultOutputPath(const RenderOptions& options) {
 std::string renderHelpText() {
     return "Usage: t815-render --plugin PATH [options]\n"
            "\n"
-           "Loads a VST 2.4 instrument, plays a Standard MIDI File (or the built-in demo)\n"
-           "through it offline and writes the result to a stereo WAV file.\n"
+           "Loads a VST 2.4 or CLAP instrument, plays a Standard MIDI File (or the built-in\n"
+           "demo) through it offline and writes the result to a stereo WAV file.\n"
            "\n"
            "Options:\n"
-           "  --plugin PATH      the plug-in library (.so or .dll); required\n"
+           "  --plugin PATH      the plug-in library (.so, .dll or .clap); required. A library\n"
+           "                     exporting clap_entry is hosted as CLAP, one exporting\n"
+           "                     VSTPluginMain or main as VST 2.4 (both: CLAP if named .clap)\n"
+           "  --plugin-id ID     the CLAP plug-in to load when the library holds several\n"
            "  --midi FILE        Standard MIDI File, format 0 or 1 (default: a 30-second demo)\n"
            "  --out FILE         output WAV (default: the MIDI file's name with .wav,\n"
            "                     or t815-demo.wav for the demo)\n"
            "  --rate HZ          sample rate, 8000 to 384000 (default 44100)\n"
            "  --block N          frames per audio block, 1 to 65536 (default 512)\n"
            "  --tail SECONDS     audio rendered after the end of the MIDI, 0 to 600 (default 2)\n"
-           "  --program N        select program index N before rendering\n"
-           "  --param INDEX=V    set parameter INDEX to V (0 to 1) before rendering; repeatable\n"
+           "  --sample-accurate  give CLAP plug-ins each event at its frame inside the block;\n"
+           "                     by default events act at the start of the block they fall\n"
+           "                     in, as a VST 2.4 instrument that ignores deltaFrames plays\n"
+           "                     them (VST 2.4 plug-ins always get the frame as deltaFrames)\n"
+           "  --program N        select program index N before rendering (VST 2.4)\n"
+           "  --param INDEX=V    set parameter INDEX to V before rendering, V from 0 to 1 as\n"
+           "                     a fraction of the parameter's range; repeatable\n"
            "  --pcm16            write 16-bit PCM instead of 32-bit float\n"
-           "  --panel FILE.png   open the plug-in's editor as a host does and save a picture\n"
-           "                     of it as PNG instead of rendering audio (Windows builds)\n"
-           "  --info             print the plug-in's identity, programs and parameters, then exit\n"
-           "  --panel FILE       save the plug-in's editor panel as a PNG picture (after\n"
-           "                     --program and --param), render nothing\n"
+           "  --panel FILE.png   open the plug-in's editor as a host does (after --program\n"
+           "                     and --param) and save a picture of it as PNG instead of\n"
+           "                     rendering audio. A Linux VST 2.4 plug-in paints it off screen;\n"
+           "                     a Linux CLAP plug-in's gui needs an X display\n"
+           "  --info             print the plug-in's identity, ports, programs, parameters\n"
+           "                     and (CLAP) extensions, then exit\n"
            "  --quiet, -q        print nothing but errors\n"
            "  --help, -h         print this help\n"
            "  --version          print the version, then exit\n"
@@ -198,10 +210,11 @@ std::string renderHelpText() {
            "Exit codes:\n"
            "  0  success\n"
            "  1  internal error (out of memory)\n"
-           "  2  bad command line, or a program or parameter the plug-in does not have\n"
-           "  3  the library cannot be loaded or is not a VST 2.4 plug-in\n"
+           "  2  bad command line, or a program, parameter or CLAP plug-in id the library\n"
+           "     does not have\n"
+           "  3  the library cannot be loaded or is not a usable VST 2.4 or CLAP plug-in\n"
            "  4  the MIDI file cannot be read, is malformed, or is too long\n"
            "  5  the output file cannot be written\n"
            "  (--panel: 3 also when the plug-in has no editor or it does not open;\n"
-           "   2 where this build cannot open editors)\n";
+           "   2 where no window can be opened, e.g. without an X display)\n";
 }

@@ -14,6 +14,7 @@ struct ParameterSetting {
 
 struct RenderOptions {
     std::string pluginPath;
+    std::string pluginId;   // a CLAP library's plug-in, when it holds several
     std::string midiPath;   // empty: the built-in demo
     std::string outputPath; // empty: derived by defaultOutputPath
     std::string panelPath;  // non-empty: save the plug-in's panel there as PNG instead
@@ -23,6 +24,7 @@ struct RenderOptions {
     int program = -1; // -1: leave the plug-in's own
     std::vector<ParameterSetting> parameters;
     bool pcm16 = false;
+    bool sampleAccurate = false; // CLAP events at their frame, not at their block's start
     bool info = false;
     bool quiet = false;
     bool help = false;

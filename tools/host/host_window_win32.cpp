@@ -1,5 +1,6 @@
 // The Windows host window: a plain top-level window, shown (a child of a
-// hidden parent gets no WM_PAINT), and a message loop between the calls.
+// hidden parent gets no WM_PAINT), a message loop between the calls, and
+// the editor's pixels read back through GDI.
 #include "host_window.h"
 
 #include <windows.h>
@@ -57,6 +58,49 @@ void pumpWindowEvents(HostWindow&, int milliseconds) {
         }
         Sleep(1);
     } while (std::chrono::steady_clock::now() < end);
+}
+
+void resizeHostWindow(HostWindow& window, int width, int height) {
+    HWND hwnd = static_cast<HWND>(window.parent);
+    RECT frame{0, 0, width, height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
+    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool readWindowPixels(HostWindow& window, int width, int height, std::vector<std::uint8_t>& rgb) {
+    HWND parent = static_cast<HWND>(window.parent);
+    HWND child = GetWindow(parent, GW_CHILD);
+    HWND source = child ? child : parent;
+    HDC dc = GetDC(source);
+    if (!dc) return false;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const bool copied = BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != 0;
+    SelectObject(memory, old);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint8_t> bgrx(static_cast<std::size_t>(width) * height * 4);
+    const bool read = copied && GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), bgrx.data(),
+                                          &info, DIB_RGB_COLORS) == height;
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(source, dc);
+    if (!read) return false;
+    rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    for (std::size_t i = 0, n = static_cast<std::size_t>(width) * height; i < n; ++i) {
+        rgb[3 * i] = bgrx[4 * i + 2];
+        rgb[3 * i + 1] = bgrx[4 * i + 1];
+        rgb[3 * i + 2] = bgrx[4 * i];
+    }
+    return true;
 }
 
 void destroyHostWindow(HostWindow& window) {
