@@ -12,9 +12,11 @@
 #include "midi_intake.h"
 #include "platform_io.h"
 
-#include <mmreg.h>
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, whose types they use.
+#include <mmsystem.h>
+
+#include <mmreg.h>
 
 #include <atomic>
 #include <new>

@@ -21,7 +21,7 @@ namespace {
 constexpr long kMaxReadSize = 65536;
 
 #ifdef _WIN32
-constexpr char kSeparator = '\\';
+constexpr const char* kSeparators = "\\/";
 
 std::string environment(const wchar_t* name) {
     const wchar_t* value = _wgetenv(name);
@@ -33,7 +33,7 @@ bool makeFolder(const std::string& path) {
            GetLastError() == ERROR_ALREADY_EXISTS;
 }
 #else
-constexpr char kSeparator = '/';
+constexpr const char* kSeparators = "/";
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -47,8 +47,8 @@ bool makeFolder(const std::string& path) {
 
 // Creates every folder on the way to the file.
 bool makeFoldersFor(const std::string& path) {
-    for (std::size_t at = path.find(kSeparator, 1); at != std::string::npos;
-         at = path.find(kSeparator, at + 1)) {
+    for (std::size_t at = path.find_first_of(kSeparators, 1); at != std::string::npos;
+         at = path.find_first_of(kSeparators, at + 1)) {
         const std::string folder = path.substr(0, at);
         if (folder.size() == 2 && folder[1] == ':') continue; // a drive
         if (!makeFolder(folder)) return false;
