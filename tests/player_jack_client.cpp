@@ -39,7 +39,7 @@ struct ScheduledMidi {
     MidiMessage message;
 };
 
-// With 256-frame periods: events at period starts (0, 512, 4096) and inside
+// With 128-frame periods: events at period starts (0, 512, 4096) and inside
 // periods, two on one frame, a program change in mid-period.
 const ScheduledMidi kEvents[] = {
     {0, {{0x90, 60, 100}}},    {300, {{0x90, 64, 90}}}, {300, {{0xB0, 1, 80}}},
@@ -161,7 +161,12 @@ int run(int program) {
         jack_connect(session.recorder, "T-815:out_left", "t815-test-recorder:in_left") != 0 ||
         jack_connect(session.recorder, "T-815:out_right", "t815-test-recorder:in_right") != 0)
         return fail("cannot connect to T-815's ports");
-    // A few cycles for the new connections to take effect, then the events.
+    // The server's period halves while the player runs (it renders straight
+    // into JACK's buffers, whatever their size); a few cycles for that and
+    // the new connections to take effect, then the events.
+    if (jack_set_buffer_size(session.sender, 128) != 0 ||
+        jack_get_buffer_size(session.sender) != 128)
+        return fail("the period could not be changed to 128 frames");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     session.armed.store(true);
     const bool recorded = waitFor(session.done, 10000);
