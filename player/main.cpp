@@ -85,14 +85,14 @@ void saveState(const PluginInstance& instance, const std::string& path) {
 // Plays until the window closes, a quit request comes or audio goes away.
 // The state is saved once audio has run, whatever ended it.
 int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath) {
+    // Audio first: without it no window flashes up only to close again.
     std::string error;
-    PlayerWindow* window = nullptr;
-    if (!options.headless && !(window = openPlayerWindow(instance, error)))
-        return fail(kPlayerNoWindow, error);
     AudioSession* session = startAudio(instance, options, error);
-    if (!session) {
-        closePlayerWindow(window);
-        return fail(kPlayerNoAudio, error);
+    if (!session) return fail(kPlayerNoAudio, error);
+    PlayerWindow* window = nullptr;
+    if (!options.headless && !(window = openPlayerWindow(instance, error))) {
+        stopAudio(session);
+        return fail(kPlayerNoWindow, error);
     }
     int code = kPlayerSuccess;
     for (;;) {

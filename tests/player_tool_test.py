@@ -132,14 +132,15 @@ def group_jack(options, workdir):
     check(code == 3 and one_line(err) and "no JACK server" in err,
           "without a server: exit %s, %r" % (code, err))
     check(time.time() - started < 5, "without a server it took %.1f s" % (time.time() - started))
-    # No display for the window: exit 4 before any audio is asked for.
-    no_display = {k: v for k, v in env.items() if k != "DISPLAY"}
-    code, err = run_player(player, [], no_display, config)
-    check(code == 4 and one_line(err) and "--headless" in err,
-          "without a display: exit %s, %r" % (code, err))
 
     jack = Jack(workdir, "jack")
     try:
+        # No display for the window: exit 4.
+        no_display = {k: v for k, v in jack.env.items() if k != "DISPLAY"}
+        code, err = run_player(player, [], no_display, config)
+        check(code == 4 and one_line(err) and "--headless" in err,
+              "without a display: exit %s, %r" % (code, err))
+
         # The recording, then SIGTERM: exit 0, and the program the MIDI
         # selected last is remembered.
         playing = Player(player, ["--headless", "--no-connect", "--program", "5"], jack.env, config)
@@ -188,7 +189,6 @@ def group_window(options, workdir):
 
 
 def group_noaudio(options, workdir):
-    """With the window (Wine's null graphics driver makes it) and without."""
     runner = options.runner.split("|") if options.runner else []
     for args in [["--headless"], []]:
         result = subprocess.run(runner + [options.player] + args, stdin=subprocess.DEVNULL,
