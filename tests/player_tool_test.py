@@ -132,9 +132,13 @@ def group_jack(options, workdir):
     check(code == 3 and one_line(err) and "no JACK server" in err,
           "without a server: exit %s, %r" % (code, err))
     check(time.time() - started < 5, "without a server it took %.1f s" % (time.time() - started))
+    code, err = run_player(player, ["--list-midi"], env, config)
+    check(code == 3 and one_line(err), "--list-midi without a server: exit %s, %r" % (code, err))
 
     jack = Jack(workdir, "jack")
     try:
+        code, err = run_player(player, ["--list-midi"], jack.env, config)
+        check(code == 0 and err == "", "--list-midi: exit %s, %r" % (code, err))
         # No display for the window: exit 4.
         no_display = {k: v for k, v in jack.env.items() if k != "DISPLAY"}
         code, err = run_player(player, [], no_display, config)
