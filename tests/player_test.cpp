@@ -215,6 +215,14 @@ TEST(StateFilePathTest, FollowsTheConfigFolder) {
     else
         unsetenv("XDG_CONFIG_HOME");
 }
+#else
+TEST(StateFilePathTest, FollowsTheConfigFolder) {
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    const std::wstring saved = appData ? appData : L"";
+    _wputenv(L"APPDATA=C:\\Users\\Pl\u00e4yer\\AppData\\Roaming");
+    EXPECT_EQ(stateFilePath(), "C:\\Users\\Pl\xc3\xa4yer\\AppData\\Roaming\\T-815\\t815-play.conf");
+    _wputenv((L"APPDATA=" + saved).c_str());
+}
 #endif
 
 // A piece of MIDI on an absolute timeline of frames.

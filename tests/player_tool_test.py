@@ -111,6 +111,12 @@ def one_line(text):
     return len(text.strip().splitlines()) == 1
 
 
+def says_nothing(text):
+    """No message of the player's (a sanitizer build's runtime may print a
+    summary of its own; its reports end the program with an error code)."""
+    return not any(line.startswith("t815-play") for line in text.splitlines())
+
+
 def saved_program(config):
     try:
         with open(os.path.join(config, "t815", "t815-play.conf")) as f:
@@ -138,7 +144,7 @@ def group_jack(options, workdir):
     jack = Jack(workdir, "jack")
     try:
         code, err = run_player(player, ["--list-midi"], jack.env, config)
-        check(code == 0 and err == "", "--list-midi: exit %s, %r" % (code, err))
+        check(code == 0 and says_nothing(err), "--list-midi: exit %s, %r" % (code, err))
         # No display for the window: exit 4.
         no_display = {k: v for k, v in jack.env.items() if k != "DISPLAY"}
         code, err = run_player(player, [], no_display, config)
@@ -156,7 +162,7 @@ def group_jack(options, workdir):
         last = [int(l.split()[-1]) for l in client.stdout.splitlines() if l.startswith("last program")]
         playing.process.send_signal(signal.SIGTERM)
         code, err = playing.finish()
-        check(code == 0 and err == "", "SIGTERM: exit %s, %r" % (code, err))
+        check(code == 0 and says_nothing(err), "SIGTERM: exit %s, %r" % (code, err))
         check(last and saved_program(config) == last[0],
               "remembered program %s, the MIDI selected %s" % (saved_program(config), last))
 
@@ -187,7 +193,7 @@ def group_window(options, workdir):
         check(probe.returncode == 0, "the window probe: exit %d, %s %s" %
               (probe.returncode, probe.stdout.strip(), probe.stderr.strip()))
         code, err = playing.finish()
-        check(code == 0 and err == "", "closing the window: exit %s, %r" % (code, err))
+        check(code == 0 and says_nothing(err), "closing the window: exit %s, %r" % (code, err))
     finally:
         jack.stop()
 
