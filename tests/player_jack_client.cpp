@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -150,17 +151,20 @@ int run(int program) {
         return fail("the test clients were refused");
     const float rate = static_cast<float>(jack_get_sample_rate(session.sender));
 
-    // The player's ports appear once it has started.
-    bool found = false;
-    for (int waited = 0; !found && waited < 5000; waited += 10) {
-        found = jack_port_by_name(session.sender, "T-815:midi_in") != nullptr;
-        if (!found) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The player's ports appear once it has registered them, and take
+    // connections once it has activated its client, a moment later.
+    const auto connected = [&](jack_client_t* client, const char* from, const char* to) {
+        const int result = jack_connect(client, from, to);
+        return result == 0 || result == EEXIST;
+    };
+    bool linked = false;
+    for (int waited = 0; !linked && waited < 10000; waited += 20) {
+        linked = connected(session.sender, "t815-test-sender:out", "T-815:midi_in") &&
+                 connected(session.recorder, "T-815:out_left", "t815-test-recorder:in_left") &&
+                 connected(session.recorder, "T-815:out_right", "t815-test-recorder:in_right");
+        if (!linked) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (!found) return fail("T-815:midi_in never appeared");
-    if (jack_connect(session.sender, "t815-test-sender:out", "T-815:midi_in") != 0 ||
-        jack_connect(session.recorder, "T-815:out_left", "t815-test-recorder:in_left") != 0 ||
-        jack_connect(session.recorder, "T-815:out_right", "t815-test-recorder:in_right") != 0)
-        return fail("cannot connect to T-815's ports");
+    if (!linked) return fail("cannot connect to T-815's ports");
     // The server's period halves while the player runs (it renders straight
     // into JACK's buffers, whatever their size); a few cycles for that and
     // the new connections to take effect, then the events.

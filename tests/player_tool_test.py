@@ -67,6 +67,17 @@ class Jack:
             ["jack_lsp"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, env=self.env) == 0
 
+    def wait_for_connection(self, port, seconds=10):
+        """Whether the port got connected (the player does so once active)."""
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            listing = subprocess.run(["jack_lsp", "-c", port], stdin=subprocess.DEVNULL,
+                                     capture_output=True, text=True, env=self.env).stdout
+            if any(line.startswith((" ", "\t")) for line in listing.splitlines()):
+                return True
+            time.sleep(0.05)
+        return False
+
     def kill(self):
         """Kills the server as a crash would."""
         self.process.kill()
@@ -169,7 +180,7 @@ def group_jack(options, workdir):
         # The remembered program comes back (the next run saves it again
         # unchanged); then the server dies under the player: exit 3.
         playing = Player(player, ["--headless"], jack.env, config)
-        time.sleep(0.5)
+        check(jack.wait_for_connection("T-815:out_left"), "the player never connected its outputs")
         jack.kill()
         code, err = playing.finish()
         check(code == 3 and one_line(err) and "JACK server went away" in err,
