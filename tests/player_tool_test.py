@@ -38,7 +38,8 @@ def check(condition, what):
 class Jack:
     """A jackd with the dummy driver at 48 kHz, 256-frame periods, in
     synchronous mode (the server waits for every client each cycle, so a
-    loaded machine gives no late blocks), under a server name of this test
+    loaded machine gives no late blocks) and a client timeout of 5 s (so a
+    loaded machine does not get the player thrown out), under a server name of this test
     and build tree: parallel tests never meet, and a name is reused from run
     to run, as JACK frees a registry slot that a killed server left only when
     its name comes back (and holds just eight)."""
@@ -52,8 +53,8 @@ class Jack:
 
     def start(self):
         self.process = subprocess.Popen(
-            ["jackd", "--no-realtime", "--sync", "--name", self.name, "-d", "dummy", "-r", "48000",
-             "-p", "256"], stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+            ["jackd", "--no-realtime", "--sync", "--timeout", "5000", "--name", self.name, "-d",
+             "dummy", "-r", "48000", "-p", "256"], stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
             env=self.env)
         deadline = time.time() + 10
         while time.time() < deadline and not self.running():
@@ -238,6 +239,9 @@ def main():
     with tempfile.TemporaryDirectory() as workdir:
         {"jack": group_jack, "window": group_window, "noaudio": group_noaudio}[options.group](
             options, workdir)
+        log = os.path.join(workdir, "jackd.log")
+        if failures and os.path.exists(log):
+            print("jackd's log:\n" + open(log).read())
     print("%s: %s" % (options.group, "failed" if failures else "passed"))
     return 1 if failures else 0
 
