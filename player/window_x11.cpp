@@ -25,6 +25,7 @@ struct PlayerWindow {
     Window window = 0;
     Atom deleteWindow = 0;
     bool closed = false;
+    bool destroyed = false; // destroyed from outside: not ours to destroy again
     ComputerKeyboard keyboard;
 };
 
@@ -65,7 +66,7 @@ void handle(PlayerWindow& window, XEvent& event) {
         if (static_cast<Atom>(event.xclient.data.l[0]) == window.deleteWindow) window.closed = true;
         break;
     case DestroyNotify:
-        if (event.xdestroywindow.window == window.window) window.closed = true;
+        if (event.xdestroywindow.window == window.window) window.closed = window.destroyed = true;
         break;
     default:
         break;
@@ -135,7 +136,7 @@ void closePlayerWindow(PlayerWindow* window) {
     if (!window) return;
     releaseAll(*window);
     closeEditor(*window->instance);
-    XDestroyWindow(window->display, window->window);
+    if (!window->destroyed) XDestroyWindow(window->display, window->window);
     XCloseDisplay(window->display);
     delete window;
 }
