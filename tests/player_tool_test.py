@@ -15,6 +15,7 @@ GROUP is one of:
 Exits 77 (skipped) where jackd is not installed.
 """
 import argparse
+import fcntl
 import hashlib
 import os
 import shutil
@@ -52,16 +53,24 @@ class Jack:
         self.start()
 
     def start(self):
-        self.process = subprocess.Popen(
-            ["jackd", "--no-realtime", "--sync", "--timeout", "5000", "--name", self.name, "-d",
-             "dummy", "-r", "48000", "-p", "256"], stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
-            env=self.env)
-        deadline = time.time() + 10
-        while time.time() < deadline and not self.running():
-            time.sleep(0.05)
-        if not self.running():
+        # One server starts at a time on the machine (parallel tests, other
+        # build trees): JACK's shared registry is best left to one at once.
+        with open(os.path.join(tempfile.gettempdir(), "t815-jackd-start.lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            self.process = subprocess.Popen(
+                ["jackd", "--no-realtime", "--sync", "--timeout", "5000", "--name", self.name,
+                 "-d", "dummy", "-r", "48000", "-p", "256"], stdin=subprocess.DEVNULL,
+                stdout=self.log, stderr=subprocess.STDOUT, env=self.env)
+            deadline = time.time() + 10
+            up = False
+            while not up and time.time() < deadline and self.process.poll() is None:
+                up = self.running()
+                if not up:
+                    time.sleep(0.05)
+        if not up:
             self.stop()
-            raise RuntimeError("jackd did not start (see %s)" % self.log.name)
+            self.log.flush()
+            raise RuntimeError("jackd did not start:\n" + open(self.log.name).read())
 
     def running(self):
         return self.process.poll() is None and subprocess.call(
