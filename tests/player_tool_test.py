@@ -16,6 +16,7 @@ Exits 77 (skipped) where jackd is not installed.
 """
 import argparse
 import fcntl
+import glob
 import hashlib
 import os
 import shutil
@@ -101,6 +102,12 @@ class Jack:
             except subprocess.TimeoutExpired:
                 self.process.kill()
                 self.process.wait()
+        # A killed server leaves its clients' semaphores behind.
+        for leftover in glob.glob("/dev/shm/jack_sem.*_%s_*" % self.name):
+            try:
+                os.remove(leftover)
+            except OSError:
+                pass
 
 
 class Player:
