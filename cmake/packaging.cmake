@@ -41,6 +41,10 @@ add_custom_command(
     COMMENT "Debian changelog, compressed"
     VERBATIM)
 add_custom_target(t815_debian_changelog ALL DEPENDS ${changelog}.gz)
+# t815-play in the desktop's menus.
+if(TARGET t815-play)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/t815-play.desktop DESTINATION share/applications)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/debian/copyright ${changelog}.gz
               ${PROJECT_SOURCE_DIR}/README.md
         DESTINATION ${doc_dir})
@@ -57,7 +61,9 @@ key, eight ROM waveforms and a resonant low-pass filter. The VST 2.4
 plug-in installs in /usr/lib/vst and the CLAP plug-in in /usr/lib/clap,
 where Linux hosts look for instruments.
 
-Also contains t815-render, a command-line VST 2.4 and CLAP host that plays
+Also contains t815-play, the instrument as a program of its own: a JACK
+client with the panel in a window, played by MIDI or the computer
+keyboard; t815-render, a command-line VST 2.4 and CLAP host that plays
 MIDI files through an instrument into WAV files, and t815-validate, which checks
 any VST 2.4 instrument the way demanding hosts use it.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -68,6 +74,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Depends is computed from the binaries by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# t815-play plays through a JACK server.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "jackd2")
 # CPack would add ldconfig calls for anything under usr/lib; the plug-in is
 # loaded by hosts, not by the dynamic linker, so the package has no
 # maintainer scripts. Naming the two scripts here, without such files,

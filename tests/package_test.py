@@ -26,11 +26,12 @@ import zipfile
 
 # The command-line tools shipped beside the plug-in: each has its man page in
 # the Debian package, a build per bitness in the zip, and --version.
-TOOLS = ["t815-render", "t815-validate"]
+TOOLS = ["t815-render", "t815-validate", "t815-play"]
 
 # What the Debian package installs, under /.
 DEB_FILES = (["usr/lib/vst/t815.so", "usr/lib/clap/t815.clap"] + ["usr/bin/" + t for t in TOOLS] +
              ["usr/share/man/man1/%s.1.gz" % t for t in TOOLS] +
+             ["usr/share/applications/t815-play.desktop"] +
              ["usr/share/doc/t815/" + f for f in ["README.md", "changelog.gz", "copyright"]])
 
 # What the Windows zip holds, under its top folder t815-V-windows/.
@@ -97,13 +98,15 @@ def test_deb(deb, version, work):
     check(fields["Package"] == "t815" and fields["Version"] == version,
           "package and version: %s %s" % (fields["Package"], fields["Version"]))
     # Computed by dpkg-shlibdeps from the binaries: the C library with the
-    # minimum version their symbols need, and the panel's Cairo and Xlib
-    # (some libraries' symbol files give no minimum version).
+    # minimum version their symbols need, the panel's Cairo and Xlib and
+    # t815-play's JACK (some libraries' symbol files give no minimum version,
+    # JACK's name alternatives).
     depends = [d.strip() for d in fields["Depends"].split(",") if d.strip()]
     names = {d.split(" ")[0] for d in depends}
     check(any(d.startswith("libc6 (>= ") for d in depends) and
-          {"libcairo2", "libx11-6"} <= names and
-          all(re.match(r"^[a-z0-9.+-]+( \(>= [^)]+\))?$", d) for d in depends),
+          {"libcairo2", "libx11-6", "libjack-jackd2-0"} <= names and
+          all(re.match(r"^[a-z0-9.+-]+( \(>= [^)]+\))?$", a.strip())
+              for d in depends for a in d.split("|")),
           "computed Depends: %r" % fields["Depends"])
 
     code, contents, _ = run(["sh", "-c", "dpkg-deb --fsys-tarfile \"$0\" | tar -t", deb])

@@ -1,0 +1,153 @@
+// t815-play: the instrument as a program of its own. It restores the last
+// program and settings, starts audio and MIDI (audio_session.h), shows the
+// panel in a window (player_window.h) unless --headless, and runs until the
+// window closes, SIGINT or SIGTERM (Ctrl+C or the console closing on
+// Windows) arrives, or the audio system goes away; then it saves the state.
+#include "audio_session.h"
+#include "instrument_operations.h"
+#include "platform_io.h"
+#include "player_options.h"
+#include "player_state.h"
+#include "player_window.h"
+#include "state_file.h"
+#include "t815_version.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+using namespace t815;
+
+std::atomic<bool> quitRequested{false};
+
+#ifdef _WIN32
+BOOL WINAPI onConsoleEvent(DWORD) {
+    quitRequested.store(true);
+    return TRUE;
+}
+
+void catchQuitRequests() {
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+#else
+extern "C" void onSignal(int) {
+    quitRequested.store(true);
+}
+
+void catchQuitRequests() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+#endif
+
+int fail(int code, const std::string& message) {
+    std::fprintf(stderr, "t815-play: %s\n", message.c_str());
+    return code;
+}
+
+int listMidi() {
+    std::vector<std::string> names;
+    std::string error;
+    if (!listMidiSources(names, error)) return fail(kPlayerNoAudio, error);
+    for (const std::string& name : names)
+        std::printf("%s\n", name.c_str());
+    return kPlayerSuccess;
+}
+
+void restoreState(PluginInstance& instance, const PlayerOptions& options, const std::string& path) {
+    PlayerState state;
+    std::string warning;
+    if (loadPlayerState(path, state, warning)) applyPlayerState(instance, state);
+    if (!warning.empty()) std::fprintf(stderr, "t815-play: warning: %s\n", warning.c_str());
+    if (options.program >= 0) selectProgramIndex(instance, options.program, SelectSource::host);
+}
+
+void saveState(const PluginInstance& instance, const std::string& path) {
+    std::string error;
+    if (!savePlayerState(path, capturePlayerState(instance), error))
+        std::fprintf(stderr, "t815-play: warning: the settings were not saved: %s\n",
+                     error.c_str());
+}
+
+// Plays until the window closes, a quit request comes or audio goes away.
+// The state is saved once audio has run, whatever ended it.
+int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath) {
+    // Audio first: without it no window flashes up only to close again.
+    std::string error;
+    AudioSession* session = startAudio(instance, options, error);
+    if (!session) return fail(kPlayerNoAudio, error);
+    PlayerWindow* window = nullptr;
+    if (!options.headless && !(window = openPlayerWindow(instance, error))) {
+        stopAudio(session);
+        return fail(kPlayerNoWindow, error);
+    }
+    int code = kPlayerSuccess;
+    for (;;) {
+        std::string why;
+        if (audioLost(session, why)) {
+            code = fail(kPlayerNoAudio, why);
+            break;
+        }
+        if (quitRequested.load()) break;
+        if (window) {
+            if (!runPlayerWindow(window, 20)) break;
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    closePlayerWindow(window);
+    stopAudio(session);
+    saveState(instance, statePath);
+    return code;
+}
+
+int run(const std::vector<std::string>& arguments) {
+    PlayerOptions options;
+    std::string error;
+    if (!parsePlayerOptions(arguments, options, error))
+        return fail(kPlayerUsage, error + " (see --help)");
+    if (options.help) {
+        std::fputs(playerHelpText().c_str(), stdout);
+        return kPlayerSuccess;
+    }
+    if (options.version) {
+        std::printf("t815-play %s\n", kProjectVersion);
+        return kPlayerSuccess;
+    }
+    if (options.listMidi) return listMidi();
+
+    catchQuitRequests();
+    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    if (!instance) return fail(kPlayerInternal, "out of memory");
+    const std::string path = stateFilePath();
+    restoreState(*instance, options, path);
+    const int code = play(*instance, options, path);
+    destroyPluginInstance(instance);
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        useUtf8Console();
+        return run(utf8Arguments(argc, argv));
+    } catch (const std::bad_alloc&) {
+        return fail(kPlayerInternal, "out of memory");
+    } catch (const std::exception& exception) {
+        return fail(kPlayerInternal, std::string("internal error: ") + exception.what());
+    }
+}

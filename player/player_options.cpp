@@ -1,0 +1,118 @@
+// Parsing "--name value" and "--name=value" forms, strictly.
+#include "player_options.h"
+
+namespace t815 {
+
+namespace {
+
+bool parseProgram(const std::string& text, int& program) {
+    if (text.empty() || text.size() > 2) return false;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    if (value > 31) return false;
+    program = value;
+    return true;
+}
+
+} // namespace
+
+bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions& options,
+                        std::string& error) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string name = arguments[i];
+        std::string value;
+        bool hasValue = false;
+        const std::size_t equals = name.find('=');
+        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            hasValue = true;
+        }
+        const bool takesValue = name == "--program" || name == "--connect-midi";
+        if (takesValue && !hasValue) {
+            if (i + 1 >= arguments.size()) {
+                error = name + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+        } else if (!takesValue && hasValue) {
+            error = name + " takes no value";
+            return false;
+        }
+        if (takesValue && value.empty()) {
+            error = name + " needs a non-empty value";
+            return false;
+        }
+
+        if (name == "--program") {
+            if (!parseProgram(value, options.program)) {
+                error = "--program must be a program index from 0 to 31, got '" + value + "'";
+                return false;
+            }
+        } else if (name == "--connect-midi") {
+            options.midiSources.push_back(value);
+        } else if (name == "--no-connect") {
+            options.connect = false;
+        } else if (name == "--list-midi") {
+            options.listMidi = true;
+        } else if (name == "--headless") {
+            options.headless = true;
+        } else if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
+        } else if (name.compare(0, 1, "-") == 0) {
+            error = "unknown option '" + name + "'";
+            return false;
+        } else {
+            error = "unexpected argument '" + name + "'";
+            return false;
+        }
+    }
+    if (!options.connect && !options.midiSources.empty()) {
+        error = "--no-connect and --connect-midi exclude each other";
+        return false;
+    }
+    return true;
+}
+
+std::string playerHelpText() {
+    return "Usage: t815-play [options]\n"
+           "\n"
+           "Plays the T-815 instrument as a program of its own: MIDI in, audio out, and\n"
+           "its panel in a window. On Linux it is a JACK client named T-815 (two audio\n"
+           "outputs, one MIDI input); on Windows it takes MIDI from every input device and\n"
+           "plays through the default audio device.\n"
+           "\n"
+           "The computer keyboard plays the panel's keyboard: Z S X D C V G B H N J M\n"
+           "the lower octave (from C3), Q 2 W 3 E R 5 T 6 Y 7 U I the upper one; - and =\n"
+           "shift both an octave down and up. Closing the window quits.\n"
+           "\n"
+           "The program and settings are remembered between runs, in\n"
+           "$XDG_CONFIG_HOME/t815/t815-play.conf (~/.config/t815/ without it) on Linux and\n"
+           "%APPDATA%\\T-815\\t815-play.conf on Windows.\n"
+           "\n"
+           "Options:\n"
+           "  --program N         start with program index N (0 to 31)\n"
+           "  --headless          no window: MIDI in, audio out only\n"
+           "  --no-connect        connect no JACK ports, leaving that to a patchbay (on\n"
+           "                      Windows: open no MIDI input)\n"
+           "  --connect-midi PORT take MIDI from PORT (a JACK port, or on Windows a MIDI\n"
+           "                      input device's name) instead of every physical source;\n"
+           "                      repeatable\n"
+           "  --list-midi         list the MIDI sources, then exit\n"
+           "  --help, -h          print this help\n"
+           "  --version           print the version, then exit\n"
+           "\n"
+           "Exit codes:\n"
+           "  0  success (quit from the window, SIGINT or SIGTERM)\n"
+           "  1  internal error (out of memory)\n"
+           "  2  bad command line\n"
+           "  3  no audio: no JACK server running or no audio device, or it went away\n"
+           "  4  the window cannot be opened (no display; try --headless)\n";
+}
+
+} // namespace t815

@@ -1,0 +1,138 @@
+// The panel's top-level window on Windows: a USER32 window of ours as the
+// panel's parent, and a message loop that reads the computer keyboard's
+// key messages before dispatching them, whichever of the two windows has the
+// focus. Deactivating the window releases every key it holds.
+#include "player_window.h"
+
+#include "computer_keyboard.h"
+#include "instrument_operations.h"
+#include "panel_editor.h"
+
+#include <windows.h>
+
+#include <new>
+
+namespace t815 {
+
+struct PlayerWindow {
+    PluginInstance* instance = nullptr;
+    HWND window = nullptr;
+    bool closed = false;
+    ComputerKeyboard keyboard;
+};
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"T815PlayerWindow";
+
+char characterOf(WPARAM key) {
+    if ((key >= 'A' && key <= 'Z')) return static_cast<char>(key - 'A' + 'a');
+    if (key >= '0' && key <= '9') return static_cast<char>(key);
+    if (key == VK_OEM_MINUS || key == VK_SUBTRACT) return '-';
+    if (key == VK_OEM_PLUS || key == VK_ADD) return '=';
+    return 0;
+}
+
+void perform(PlayerWindow& window, KeyAction action) {
+    if (action.kind == KeyAction::press) pressKey(*window.instance, action.key);
+    if (action.kind == KeyAction::release) releaseKey(*window.instance, action.key);
+}
+
+void releaseAll(PlayerWindow& window) {
+    releaseAllComputerKeys(window.keyboard,
+                           [&](std::int32_t key) { releaseKey(*window.instance, key); });
+}
+
+LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* window = reinterpret_cast<PlayerWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (message) {
+    case WM_CREATE: {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (window && LOWORD(wParam) == WA_INACTIVE) releaseAll(*window);
+        return 0;
+    case WM_CLOSE:
+        if (window) window->closed = true;
+        return 0; // closePlayerWindow destroys it, the panel first
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+PlayerWindow* openPlayerWindow(PluginInstance& instance, std::string& error) {
+    auto* window = new (std::nothrow) PlayerWindow;
+    if (!window) {
+        error = "out of memory";
+        return nullptr;
+    }
+    window->instance = &instance;
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = module;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassExW(&windowClass);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame{0, 0, kEditorWidth, kEditorHeight};
+    AdjustWindowRect(&frame, style, FALSE);
+    window->window = CreateWindowExW(0, kWindowClass, L"T-815", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                     frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                     nullptr, module, window);
+    if (!window->window) {
+        error = "the window could not be created";
+        delete window;
+        return nullptr;
+    }
+    if (!openEditor(instance, window->window)) {
+        error = "the panel could not be opened in the window";
+        closePlayerWindow(window);
+        return nullptr;
+    }
+    ShowWindow(window->window, SW_SHOWNORMAL);
+    UpdateWindow(window->window);
+    return window;
+}
+
+bool runPlayerWindow(PlayerWindow* window, int milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
+    MSG message;
+    while (!window->closed && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) window->closed = true;
+        const char character = (message.message == WM_KEYDOWN || message.message == WM_KEYUP)
+                                   ? characterOf(message.wParam)
+                                   : 0;
+        if (message.message == WM_KEYDOWN && character) {
+            if (!(message.lParam & (1 << 30))) // not an auto-repeat
+                perform(*window, computerKeyDown(window->keyboard, character));
+            continue;
+        }
+        if (message.message == WM_KEYUP && character) {
+            perform(*window, computerKeyUp(window->keyboard, character));
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return !window->closed;
+}
+
+void closePlayerWindow(PlayerWindow* window) {
+    if (!window) return;
+    releaseAll(*window);
+    closeEditor(*window->instance);
+    if (window->window) {
+        SetWindowLongPtrW(window->window, GWLP_USERDATA, 0);
+        DestroyWindow(window->window);
+    }
+    delete window;
+}
+
+} // namespace t815

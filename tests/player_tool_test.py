@@ -1,0 +1,266 @@
+#!/usr/bin/env python3
+"""Runs t815-play as a user would, against a real JACK server with no sound
+card (jackd's dummy driver, under a private server name), and checks what it
+plays, its exit codes and its messages.
+
+  player_tool_test.py --player EXE [--client EXE] [--probe EXE]
+                      [--runner 'wine-run.sh|prefix|arch'] GROUP
+
+GROUP is one of:
+  jack     no server, no display, the recording against the instrument's own
+           rendering, SIGTERM and the saved state, the server killed mid-run
+           (--client: tests/player_jack_client)
+  window   the panel's window under Xvfb (--probe: tests/player_window_probe)
+  noaudio  a Windows build under Wine, which has no audio device here
+Exits 77 (skipped) where jackd is not installed.
+"""
+import argparse
+import fcntl
+import glob
+import hashlib
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIPPED = 77
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL: " + what)
+    return condition
+
+
+class Jack:
+    """A jackd with the dummy driver at 48 kHz, 256-frame periods, in
+    synchronous mode (the server waits for every client each cycle, so a
+    loaded machine gives no late blocks) and a client timeout of 5 s (so a
+    loaded machine does not get the player thrown out), under a server name of this test
+    and build tree: parallel tests never meet, and a name is reused from run
+    to run, as JACK frees a registry slot that a killed server left only when
+    its name comes back (and holds just eight)."""
+
+    def __init__(self, workdir, group):
+        tree = hashlib.sha1(os.getcwd().encode()).hexdigest()[:8]
+        self.name = "t815-%s-%s" % (group, tree)
+        self.env = dict(os.environ, JACK_DEFAULT_SERVER=self.name, JACK_NO_START_SERVER="1")
+        self.log = open(os.path.join(workdir, "jackd.log"), "a")
+        self.start()
+
+    def start(self):
+        # One server starts at a time on the machine (parallel tests, other
+        # build trees): JACK's shared registry is best left to one at once.
+        with open(os.path.join(tempfile.gettempdir(), "t815-jackd-start.lock"), "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            self.process = subprocess.Popen(
+                ["jackd", "--no-realtime", "--sync", "--timeout", "5000", "--name", self.name,
+                 "-d", "dummy", "-r", "48000", "-p", "256"], stdin=subprocess.DEVNULL,
+                stdout=self.log, stderr=subprocess.STDOUT, env=self.env)
+            deadline = time.time() + 10
+            up = False
+            while not up and time.time() < deadline and self.process.poll() is None:
+                up = self.running()
+                if not up:
+                    time.sleep(0.05)
+        if not up:
+            self.stop()
+            self.log.flush()
+            raise RuntimeError("jackd did not start:\n" + open(self.log.name).read())
+
+    def running(self):
+        return self.process.poll() is None and subprocess.call(
+            ["jack_lsp"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, env=self.env) == 0
+
+    def wait_for_connection(self, port, seconds=10):
+        """Whether the port got connected (the player does so once active)."""
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            listing = subprocess.run(["jack_lsp", "-c", port], stdin=subprocess.DEVNULL,
+                                     capture_output=True, text=True, env=self.env).stdout
+            if any(line.startswith((" ", "\t")) for line in listing.splitlines()):
+                return True
+            time.sleep(0.05)
+        return False
+
+    def kill(self):
+        """Kills the server as a crash would."""
+        self.process.kill()
+        self.process.wait()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        # A killed server leaves its clients' semaphores behind.
+        for leftover in glob.glob("/dev/shm/jack_sem.*_%s_*" % self.name):
+            try:
+                os.remove(leftover)
+            except OSError:
+                pass
+
+
+class Player:
+    """t815-play started in the background, with a config folder of its own."""
+
+    def __init__(self, exe, args, env, config):
+        self.out = tempfile.TemporaryFile()
+        self.err = tempfile.TemporaryFile()
+        self.process = subprocess.Popen([exe] + args, stdin=subprocess.DEVNULL, stdout=self.out,
+                                        stderr=self.err, env=dict(env, XDG_CONFIG_HOME=config))
+
+    def finish(self, timeout=10):
+        """Exit code and stderr; None for a player that did not end in time."""
+        try:
+            code = self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            code = None
+        self.err.seek(0)
+        return code, self.err.read().decode("utf-8", "replace")
+
+
+def run_player(exe, args, env, config, timeout=10):
+    return Player(exe, args, env, config).finish(timeout)
+
+
+def one_line(text):
+    return len(text.strip().splitlines()) == 1
+
+
+def says_nothing(text):
+    """No message of the player's (a sanitizer build's runtime may print a
+    summary of its own; its reports end the program with an error code)."""
+    return not any(line.startswith("t815-play") for line in text.splitlines())
+
+
+def saved_program(config):
+    try:
+        with open(os.path.join(config, "t815", "t815-play.conf")) as f:
+            for line in f:
+                if line.startswith("program="):
+                    return int(line.split("=", 1)[1])
+    except OSError:
+        return None
+
+
+def group_jack(options, workdir):
+    config = os.path.join(workdir, "config")
+    player = options.player
+
+    # No server: one line, exit 3, at once.
+    env = dict(os.environ, JACK_DEFAULT_SERVER="t815-nobody-%d" % os.getpid())
+    started = time.time()
+    code, err = run_player(player, ["--headless"], env, config)
+    check(code == 3 and one_line(err) and "no JACK server" in err,
+          "without a server: exit %s, %r" % (code, err))
+    check(time.time() - started < 5, "without a server it took %.1f s" % (time.time() - started))
+    code, err = run_player(player, ["--list-midi"], env, config)
+    check(code == 3 and one_line(err), "--list-midi without a server: exit %s, %r" % (code, err))
+
+    jack = Jack(workdir, "jack")
+    try:
+        code, err = run_player(player, ["--list-midi"], jack.env, config)
+        check(code == 0 and says_nothing(err), "--list-midi: exit %s, %r" % (code, err))
+        # No display for the window: exit 4.
+        no_display = {k: v for k, v in jack.env.items() if k != "DISPLAY"}
+        code, err = run_player(player, [], no_display, config)
+        check(code == 4 and one_line(err) and "--headless" in err,
+              "without a display: exit %s, %r" % (code, err))
+
+        # The recording, then SIGTERM: exit 0, and the program the MIDI
+        # selected last is remembered.
+        playing = Player(player, ["--headless", "--no-connect", "--program", "5"], jack.env, config)
+        client = subprocess.run([options.client, "5"], stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, env=jack.env, timeout=30)
+        print(client.stdout.strip())
+        check(client.returncode == 0, "the recording: exit %d, %s %s" %
+              (client.returncode, client.stdout.strip(), client.stderr.strip()))
+        last = [int(l.split()[-1]) for l in client.stdout.splitlines() if l.startswith("last program")]
+        playing.process.send_signal(signal.SIGTERM)
+        code, err = playing.finish()
+        check(code == 0 and says_nothing(err), "SIGTERM: exit %s, %r" % (code, err))
+        check(last and saved_program(config) == last[0],
+              "remembered program %s, the MIDI selected %s" % (saved_program(config), last))
+
+        # The remembered program comes back (the next run saves it again
+        # unchanged); then the server dies under the player: exit 3.
+        playing = Player(player, ["--headless"], jack.env, config)
+        check(jack.wait_for_connection("T-815:out_left"), "the player never connected its outputs")
+        jack.kill()
+        code, err = playing.finish()
+        check(code == 3 and one_line(err) and "JACK server went away" in err,
+              "server killed: exit %s, %r" % (code, err))
+        # Started once more and stopped cleanly, the server frees what the
+        # killed one left behind.
+        jack.start()
+        check(last and saved_program(config) == last[0], "the program was not kept over a run")
+    finally:
+        jack.stop()
+
+
+def group_window(options, workdir):
+    config = os.path.join(workdir, "config")
+    jack = Jack(workdir, "window")
+    try:
+        playing = Player(options.player, ["--no-connect", "--program", "13"], jack.env, config)
+        probe = subprocess.run([options.probe], stdin=subprocess.DEVNULL, capture_output=True,
+                               text=True, env=jack.env, timeout=60)
+        print(probe.stdout.strip())
+        check(probe.returncode == 0, "the window probe: exit %d, %s %s" %
+              (probe.returncode, probe.stdout.strip(), probe.stderr.strip()))
+        code, err = playing.finish()
+        check(code == 0 and says_nothing(err), "closing the window: exit %s, %r" % (code, err))
+    finally:
+        jack.stop()
+
+
+def group_noaudio(options, workdir):
+    runner = options.runner.split("|") if options.runner else []
+    for args in [["--headless"], []]:
+        result = subprocess.run(runner + [options.player] + args, stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=300,
+                                env=dict(os.environ, LC_ALL="C.UTF-8"))
+        if result.returncode == SKIPPED:
+            print("skipped: Wine cannot run this build here")
+            sys.exit(SKIPPED)
+        # Wine's own sound driver may print lines of its own; the player says one.
+        ours = [line for line in result.stderr.splitlines() if line.startswith("t815-play:")]
+        check(result.returncode == 3 and ours == ["t815-play: no audio output device could be opened"],
+              "no audio device %s: exit %d, %r" % (args, result.returncode, result.stderr))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--player", required=True)
+    parser.add_argument("--client")
+    parser.add_argument("--probe")
+    parser.add_argument("--runner", default="")
+    parser.add_argument("group", choices=["jack", "window", "noaudio"])
+    options = parser.parse_args()
+    if options.group != "noaudio" and not shutil.which("jackd"):
+        print("skipped: jackd is not installed")
+        return SKIPPED
+    with tempfile.TemporaryDirectory() as workdir:
+        {"jack": group_jack, "window": group_window, "noaudio": group_noaudio}[options.group](
+            options, workdir)
+        log = os.path.join(workdir, "jackd.log")
+        if failures and os.path.exists(log):
+            print("jackd's log:\n" + open(log).read())
+    print("%s: %s" % (options.group, "failed" if failures else "passed"))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

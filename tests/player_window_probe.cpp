@@ -1,0 +1,124 @@
+// Looks at t815-play's window from outside, as a user does, on the X
+// server in DISPLAY: finds the top-level window titled "T-815", reads its
+// pixels back from the screen and checks the panel's exact fill colours
+// (the player runs with program index 13), plays the computer keyboard
+// through XTest ('-' an octave down, then Z holds key 36) and sees the key
+// drawn pressed and released again, then closes the window as a window
+// manager does. Exit 0 when all holds.
+#include "panel_check_points.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+using namespace t815::test;
+
+Window findWindow(Display* display, Window parent) {
+    Window root = 0, parentOut = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) && name) {
+            if (std::strcmp(name, "T-815") == 0) found = children[i];
+            XFree(name);
+        }
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+// The first point whose colour differs, or null when all match.
+template <std::size_t N>
+const PanelCheckPoint* firstMismatch(Display* display, Window window,
+                                     const PanelCheckPoint (&points)[N]) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), x, y, 920, 430, AllPlanes, ZPixmap);
+    if (!image) return &points[0];
+    const PanelCheckPoint* mismatch = nullptr;
+    for (const PanelCheckPoint& point : points) {
+        const unsigned long pixel = XGetPixel(image, point.x, point.y);
+        if (((pixel >> 16) & 0xFF) != point.red || ((pixel >> 8) & 0xFF) != point.green ||
+            (pixel & 0xFF) != point.blue) {
+            mismatch = &point;
+            break;
+        }
+    }
+    XDestroyImage(image);
+    return mismatch;
+}
+
+// Waits up to five seconds for every point to match.
+template <std::size_t N>
+bool waitForPoints(Display* display, Window window, const PanelCheckPoint (&points)[N],
+                   const char* what) {
+    const PanelCheckPoint* mismatch = nullptr;
+    for (int tries = 0; tries < 100; ++tries) {
+        if (!(mismatch = firstMismatch(display, window, points))) {
+            std::printf("%s: every point matches\n", what);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::printf("%s: %s at (%d, %d) differs\n", what, mismatch->what, mismatch->x, mismatch->y);
+    return false;
+}
+
+void tap(Display* display, KeySym symbol, bool press, bool release) {
+    const KeyCode code = XKeysymToKeycode(display, symbol);
+    if (press) XTestFakeKeyEvent(display, code, True, CurrentTime);
+    if (release) XTestFakeKeyEvent(display, code, False, CurrentTime);
+    XSync(display, False);
+}
+
+} // namespace
+
+int main() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::printf("no X display\n");
+        return 1;
+    }
+    Window window = 0;
+    for (int tries = 0; tries < 100 && !window; ++tries) {
+        window = findWindow(display, DefaultRootWindow(display));
+        if (!window) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!window) {
+        std::printf("no window titled T-815\n");
+        return 1;
+    }
+    bool ok = waitForPoints(display, window, kPanelCheckPoints, "the panel");
+
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    tap(display, XK_minus, true, true);
+    tap(display, XK_z, true, false);
+    ok = waitForPoints(display, window, kPressedKeyCheckPoints, "Z held, an octave down") && ok;
+    tap(display, XK_z, false, true);
+    ok = waitForPoints(display, window, kPanelCheckPoints, "Z released") && ok;
+
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &close);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return ok ? 0 : 1;
+}
