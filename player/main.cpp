@@ -130,7 +130,7 @@ int run(const std::vector<std::string>& arguments) {
     if (options.listMidi) return listMidi();
 
     catchQuitRequests();
-    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    PluginInstance* instance = createPluginInstance({});
     if (!instance) return fail(kPlayerInternal, "out of memory");
     const std::string path = stateFilePath();
     restoreState(*instance, options, path);

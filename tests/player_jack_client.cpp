@@ -98,7 +98,7 @@ int record(jack_nframes_t frames, void* argument) {
 
 // The shell rendered straight through, with each event applied at its frame.
 std::vector<float> reference(int program, float rate) {
-    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    PluginInstance* instance = createPluginInstance({});
     setSampleRate(*instance, rate);
     selectProgramIndex(*instance, program, SelectSource::host);
     std::vector<float> left(kRecordFrames);

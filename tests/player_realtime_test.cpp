@@ -38,7 +38,7 @@ bool readEvent(const void* list, std::uint32_t i, TimedMidi& event) {
 }
 
 TEST(PlayerRealtimeTest, PeriodsSplitAtMidiAllocateNothing) {
-    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    PluginInstance* instance = createPluginInstance({});
     ASSERT_NE(instance, nullptr);
     const TimedMidi events[] = {
         {0, {{0x90, 60, 100}}}, {17, {{0xC0, 7, 0}}},  {17, {{0x90, 64, 90}}},

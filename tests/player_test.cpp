@@ -154,7 +154,7 @@ TEST(PlayerStateTest, DamagedTextIsRejectedWhole) {
 // The state goes to an instance and comes back from it as its host view
 // (the cutoff within the rounding of its stored form).
 TEST(PlayerStateTest, InstanceTakesAndGivesTheState) {
-    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    PluginInstance* instance = createPluginInstance({});
     ASSERT_NE(instance, nullptr);
     applyPlayerState(*instance, kSomeState);
     expectSameState(capturePlayerState(*instance), kSomeState, 1e-6f);
@@ -252,7 +252,7 @@ bool readPeriodEvent(const void* list, std::uint32_t i, TimedMidi& event) {
 // The timeline rendered in periods of `period` frames, each period given
 // the events that fall in it.
 std::vector<float> renderInPeriods(std::uint32_t period) {
-    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    PluginInstance* instance = createPluginInstance({});
     setSampleRate(*instance, 48000.0f);
     std::vector<float> left(kTimelineFrames), right(kTimelineFrames);
     std::size_t next = 0;
@@ -297,7 +297,7 @@ TEST(TimedMidiTest, HostileListsRenderThePeriod) {
         event = static_cast<const TimedMidi*>(list)[i];
         return true;
     };
-    PluginInstance* instance = createPluginInstance({nullptr, nullptr});
+    PluginInstance* instance = createPluginInstance({});
     std::vector<float> left(128, NAN);
     renderWithTimedMidi(*instance, left.data(), nullptr, 128, events, 3, read);
     renderWithTimedMidi(*instance, left.data(), nullptr, 128, events, 3, nullptr);
