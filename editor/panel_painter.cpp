@@ -9,6 +9,7 @@
 #include "panel_primitives.h"
 #include "plugin_facts.h"
 #include "program_names.h"
+#include "scaled_surface.h"
 
 namespace t815 {
 
@@ -131,25 +132,40 @@ void paintLogo(DrawSurface& s) {
     s.textAt({688, 34}, u"Т815", panel_font::model, blue);
 }
 
+// Every cell is filled and outlined in blue, and the outline of a cell is
+// the border it shares with its neighbours: so the cells are filled first
+// and their outlines drawn as one grid of long lines, which sets the same
+// pixels with far fewer calls. Each name is clipped to its own cell, where
+// nothing is drawn after it.
 void paintProgramList(DrawSurface& s, const PanelState& state) {
-    for (int c = 0; c < kListColumns; ++c) {
-        const int x = kListLeft + kListCellWidth * c;
+    const int right = kListLeft + kListCellWidth * kListColumns;
+    const int bottom = kListTop + kListCellHeight * kListRows;
+    for (int c = 0; c < kListColumns; ++c)
         for (int r = 0; r < kListRows; ++r) {
-            const int y = kListTop + kListCellHeight * r;
+            const int x = kListLeft + kListCellWidth * c, y = kListTop + kListCellHeight * r;
             const int entry = kListLayout[c][r];
             const bool current = entry != -1 && entry == state.currentProgramIndex;
-            const int right = x + kListCellWidth, bottom = y + kListCellHeight;
-            fill(s, x, y, right, bottom, current ? listHighlight : listCell);
-            s.line({x, y}, {right, y}, 1, blue);
-            s.line({right, y}, {right, bottom}, 1, blue);
-            s.line({right, bottom}, {x, bottom}, 1, blue);
-            s.line({x, bottom}, {x, y}, 1, blue);
-            if (entry != -1)
-                s.textIn({x + 3, y, right - 1, bottom}, programNamesRussian[entry],
-                         panel_font::list, current ? listText : caption, TextAlign::left,
-                         TextLines::single);
+            fill(s, x, y, x + kListCellWidth, y + kListCellHeight,
+                 current ? listHighlight : listCell);
         }
+    for (int r = 0; r <= kListRows; ++r) {
+        const int y = kListTop + kListCellHeight * r;
+        s.line({kListLeft, y}, {right + 1, y}, 1, blue);
     }
+    for (int c = 0; c <= kListColumns; ++c) {
+        const int x = kListLeft + kListCellWidth * c;
+        s.line({x, kListTop}, {x, bottom + 1}, 1, blue);
+    }
+    for (int c = 0; c < kListColumns; ++c)
+        for (int r = 0; r < kListRows; ++r) {
+            const int x = kListLeft + kListCellWidth * c, y = kListTop + kListCellHeight * r;
+            const int entry = kListLayout[c][r];
+            if (entry == -1) continue;
+            const bool current = entry == state.currentProgramIndex;
+            s.textIn({x + 3, y, x + kListCellWidth - 1, y + kListCellHeight},
+                     programNamesRussian[entry], panel_font::list, current ? listText : caption,
+                     TextAlign::left, TextLines::single);
+        }
 }
 
 void paintMidiLegend(DrawSurface& s) {
@@ -236,6 +252,15 @@ void paintPanel(DrawSurface& surface, const PanelState& state) {
     paintWheel(surface, state);
     paintKeyboard(surface, state);
     if (state.aboutVisible) paintAbout(surface);
+}
+
+void paintPanel(DrawSurface& surface, const PanelState& state, PanelScale scale) {
+    if (scaleQuarters(scale) == kMinScaleQuarters) {
+        paintPanel(surface, state);
+        return;
+    }
+    ScaledSurface scaledSurface(surface, scale);
+    paintPanel(scaledSurface, state);
 }
 
 } // namespace t815

@@ -91,19 +91,22 @@ void RecordingSurface::line(PanelPoint from, PanelPoint to, int penWidth, Rgb pe
     calls.push_back(call);
 }
 
-void RecordingSurface::ellipse(PanelRect bounds, Rgb pen, Rgb brush) {
+void RecordingSurface::ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) {
     DrawCall call{};
     call.kind = DrawKind::ellipse;
     call.rect = bounds;
+    call.penWidth = penWidth;
     call.pen = pen;
     call.colour = brush;
     calls.push_back(call);
 }
 
-void RecordingSurface::polygon(const PanelPoint* points, int count, Rgb pen, Rgb brush) {
+void RecordingSurface::polygon(const PanelPoint* points, int count, int penWidth, Rgb pen,
+                               Rgb brush) {
     DrawCall call{};
     call.kind = DrawKind::polygon;
     if (points && count > 0) call.points.assign(points, points + count);
+    call.penWidth = penWidth;
     call.pen = pen;
     call.colour = brush;
     calls.push_back(call);

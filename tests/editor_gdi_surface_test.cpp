@@ -62,9 +62,9 @@ TEST_F(GdiSurfaceTest, LinesEllipsesAndPolygonsUseTheirPenAndBrush) {
     GdiSurface surface(dc);
     surface.line({5, 30}, {15, 30}, 1, kInk); // end point excluded
     surface.line({5, 40}, {15, 40}, 3, kInk);
-    surface.ellipse({30, 30, 50, 50}, kInk, kFill);
+    surface.ellipse({30, 30, 50, 50}, 1, kInk, kFill);
     const PanelPoint triangle[] = {{60, 30}, {90, 30}, {75, 55}};
-    surface.polygon(triangle, 3, kInk, kFill);
+    surface.polygon(triangle, 3, 1, kInk, kFill);
     Pixels p = pixels();
     EXPECT_EQ(p.count({0, 29, 20, 32}, kInk), 10);
     EXPECT_TRUE(p.at(5, 30) == kInk && p.at(14, 30) == kInk && p.at(15, 30) == kBackground);
@@ -94,7 +94,7 @@ TEST_F(GdiSurfaceTest, SunkenEdgeDrawsAFrameAndLeavesTheInside) {
     EXPECT_TRUE(p.at(30, 30) == kBackground);
 }
 
-TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
+TEST_F(GdiSurfaceTest, ASurfaceLeavesTheContextAndTheObjectTableAsItFoundThem) {
     const PanelPoint points[] = {{1, 1}, {9, 1}, {5, 9}};
     const std::function<void(GdiSurface&)> operations[] = {
         [](GdiSurface& s) {
@@ -110,9 +110,9 @@ TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
             s.line({0, 0}, {9, 9}, 2, kInk);
         },
         [](GdiSurface& s) {
-            s.ellipse({0, 0, 9, 9}, kInk, kFill);
+            s.ellipse({0, 0, 9, 9}, 1, kInk, kFill);
         },
-        [&](GdiSurface& s) { s.polygon(points, 3, kInk, kFill); },
+        [&](GdiSurface& s) { s.polygon(points, 3, 1, kInk, kFill); },
         [](GdiSurface& s) {
             s.textAt({0, 0}, u"Т815", kFont, kInk);
         },
@@ -127,8 +127,10 @@ TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
         HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
         HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
         const int live = liveGdiObjects();
-        GdiSurface surface(dc);
-        operations[i](surface);
+        {
+            GdiSurface surface(dc);
+            operations[i](surface);
+        }
         EXPECT_EQ(liveGdiObjects(), live) << "operation " << i;
         EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen) << "operation " << i;
         EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush) << "operation " << i;

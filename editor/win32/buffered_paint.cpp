@@ -5,20 +5,20 @@
 
 #include "gdi_surface.h"
 #include "panel_painter.h"
-#include "plugin_facts.h"
 
 namespace t815 {
 
-void paintPanelBuffered(HDC target, const PanelState& state) {
+void paintPanelBuffered(HDC target, const PanelState& state, PanelScale scale) {
+    const PanelSize size = scaledPanelSize(scale);
     HDC memory = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, kEditorWidth, kEditorHeight);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, size.width, size.height);
     HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
     SetBkMode(memory, TRANSPARENT);
 
     GdiSurface surface(memory);
-    paintPanel(surface, state);
+    paintPanel(surface, state, scale);
 
-    BitBlt(target, 0, 0, kEditorWidth, kEditorHeight, memory, 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, size.width, size.height, memory, 0, 0, SRCCOPY);
     SelectObject(memory, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(memory);
