@@ -8,17 +8,11 @@
 #include "panel_state.h"
 #include "plugin_instance.h"
 #include "recording_surface.h"
+#include "rgb_print.h"
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 namespace t815 {
-
-inline void PrintTo(const Rgb& c, std::ostream* os) {
-    *os << "Rgb(" << int(c.red) << "," << int(c.green) << "," << int(c.blue) << ")";
-}
-
 namespace test {
 
 struct RecordingWindow : PanelWindow {

@@ -1,7 +1,9 @@
 // What the panel must show at every scale, shared by the tests that paint
 // it at a scale on the recording surface, on GDI under Wine and on Cairo:
-// the colour of every 1x check point (panel_check_points.h) in the middle of
-// the pixels its layout pixel covers, the two fills on each side of edges
+// the colour of every 1x check point (panel_check_points.h) at the first of
+// the pixels its layout pixel covers (wide pens lie centred on the scaled
+// edges, so there the interior of a thin shape begins), the two fills on
+// each side of edges
 // where fills meet (no gap, no overlap), the texts' colours inside their
 // scaled rectangles, and the panel's size.
 #pragma once
@@ -10,6 +12,7 @@
 #include "panel_scale.h"
 #include "panel_state.h"
 #include "plugin_instance.h"
+#include "rgb_print.h"
 
 #include <gtest/gtest.h>
 
@@ -64,19 +67,34 @@ inline constexpr PanelEdge kPanelEdges[] = {
     {"LED frame, window", true, 140, 165, {8, 8, 10}, {24, 4, 6}},
 };
 
-// Texts laid out in rectangles whose fills have no pixel of the text's colour.
+// Texts laid out in rectangles of one fill colour.
 struct PanelText {
     const char16_t* text;
     PanelRect rect;
-    Rgb colour;
+    Rgb colour, background;
 };
 
 inline constexpr PanelText kPanelTexts[] = {
-    {u"15 БРАСС ОРГАН", {541, 183, 607, 196}, {255, 230, 100}},
-    {u"ГРОМКОСТЬ", {340, 44, 412, 58}, {10, 15, 20}},
-    {u"МОДУЛЯЦИЯ", {24, 240, 140, 254}, {235, 240, 245}},
-    {u"ТЕМБР", {138, 182, 200, 196}, {10, 15, 20}},
+    {u"15 БРАСС ОРГАН", {541, 183, 607, 196}, {255, 230, 100}, {0, 85, 135}},
+    {u"ГРОМКОСТЬ", {340, 44, 412, 58}, {10, 15, 20}, {0, 158, 228}},
+    {u"МОДУЛЯЦИЯ", {24, 240, 140, 254}, {235, 240, 245}, {24, 26, 30}},
+    {u"ТЕМБР", {138, 182, 200, 196}, {10, 15, 20}, {0, 158, 228}},
 };
+
+// Pixels of the text in its scaled rectangle: nearer its colour than the
+// background's (antialiased edges count when they are mostly ink).
+template <typename PixelAt> int inkPixels(PanelScale scale, const PanelText& text, PixelAt at) {
+    auto distance = [](Rgb a, Rgb b) {
+        const int r = a.red - b.red, g = a.green - b.green, l = a.blue - b.blue;
+        return r * r + g * g + l * l;
+    };
+    const PanelRect r = scaled(scale, text.rect);
+    int ink = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            ink += distance(at(x, y), text.colour) < distance(at(x, y), text.background);
+    return ink;
+}
 
 inline Rgb rgbOf(const PanelCheckPoint& point) {
     return {point.red, point.green, point.blue};
@@ -88,7 +106,7 @@ inline Rgb rgbOf(const PanelCheckPoint& point) {
 template <typename PixelAt>
 void expectPanelAtScale(PanelScale scale, bool pressedAndAbout, PixelAt at) {
     auto expectPoint = [&](const PanelCheckPoint& point) {
-        const PanelPoint p = middleOf(scale, point.x, point.y);
+        const PanelPoint p = scaled(scale, PanelPoint{point.x, point.y});
         EXPECT_EQ(at(p.x, p.y), rgbOf(point)) << point.what << " at " << scale.quarters << "/4";
     };
     if (pressedAndAbout) {
