@@ -45,7 +45,8 @@ void ScaledSurface::outlineRect(PanelRect rect, Rgb pen) {
 
 void ScaledSurface::line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) {
     const int dx = to.x - from.x, dy = to.y - from.y;
-    if (penWidth <= 1 && (dx == 0) != (dy == 0)) {
+    if (dx == 0 && dy == 0) return; // sets no pixel at scale 1
+    if (penWidth <= 1 && (dx == 0 || dy == 0)) {
         // A straight one-pixel run, its end point excluded.
         if (dy == 0) {
             const int left = dx > 0 ? from.x : to.x + 1;

@@ -7,8 +7,11 @@
 #include "editor_fixture.h"
 #include "panel_scale_checks.h"
 #include "program_selection.h"
+#include "scaled_surface.h"
 
 #include <cmath>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace t815::test {
@@ -50,6 +53,72 @@ TEST(PanelScaleTest, FactorsSizesAndHostileScales) {
     EXPECT_EQ(unscaled(PanelScale{0}, 5), 5);
     EXPECT_EQ(scaled(PanelScale{16}, INT32_MAX), INT32_MAX);
     EXPECT_EQ(unscaled(PanelScale{6}, INT32_MIN), -1431655766); // floor((4 min + 1) / 6)
+}
+
+// One-pixel shapes at a scale cover exactly the window pixels of the layout
+// pixels they set at 1, each in its colour: every window pixel shows what its
+// layout pixel shows (nothing where the shape sets nothing).
+TEST(ScaledSurfaceTest, OnePixelShapesCoverTheirLayoutPixelsWindowPixels) {
+    constexpr Rgb ink{200, 100, 50};
+    auto inside = [](PanelRect r, int x, int y) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    };
+    const Rgb shadow = kWineEdgeShades[0], highlight = kWineEdgeShades[1];
+    const Rgb darkShadow = kWineEdgeShades[2], light = kWineEdgeShades[3];
+    const struct {
+        const char* what;
+        std::function<void(DrawSurface&)> draw;
+        std::function<std::optional<Rgb>(int, int)> layoutPixel;
+    } cases[] = {
+        {"frame",
+         [&](DrawSurface& s) {
+             s.frameRect({2, 3, 7, 6}, ink);
+         },
+         [&](int x, int y) -> std::optional<Rgb> {
+             if (inside({2, 3, 7, 6}, x, y) && !inside({3, 4, 6, 5}, x, y)) return ink;
+             return std::nullopt;
+         }},
+        {"lines right, left, up",
+         [&](DrawSurface& s) {
+             s.line({2, 2}, {8, 2}, 1, ink);
+             s.line({8, 4}, {2, 4}, 1, ink);
+             s.line({5, 9}, {5, 6}, 1, ink);
+         },
+         [&](int x, int y) -> std::optional<Rgb> {
+             if (inside({2, 2, 8, 3}, x, y) || inside({3, 4, 9, 5}, x, y) ||
+                 inside({5, 7, 6, 10}, x, y))
+                 return ink;
+             return std::nullopt;
+         }},
+        {"sunken edge",
+         [&](DrawSurface& s) {
+             s.sunkenEdge({1, 1, 8, 7});
+         },
+         [&](int x, int y) -> std::optional<Rgb> {
+             // Bottom and right sides take the corners they share.
+             for (int ring = 0; ring < 2; ++ring) {
+                 const PanelRect r{1 + ring, 1 + ring, 8 - ring, 7 - ring};
+                 if (!inside(r, x, y) ||
+                     inside({r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, x, y))
+                     continue;
+                 const bool bottomRight = x == r.right - 1 || y == r.bottom - 1;
+                 return ring == 0 ? (bottomRight ? highlight : shadow)
+                                  : (bottomRight ? light : darkShadow);
+             }
+             return std::nullopt;
+         }},
+    };
+    for (PanelScale scale : kTestScales)
+        for (const auto& c : cases) {
+            RecordingSurface recorded;
+            ScaledSurface surface(recorded, scale);
+            c.draw(surface);
+            for (int y = 0; y < scaled(scale, 11); ++y)
+                for (int x = 0; x < scaled(scale, 11); ++x)
+                    ASSERT_EQ(recorded.fillAt(x, y),
+                              c.layoutPixel(unscaled(scale, x), unscaled(scale, y)))
+                        << c.what << " at " << x << "," << y << ", " << scale.quarters << "/4";
+        }
 }
 
 using ScaledPainterTest = PanelTest;
