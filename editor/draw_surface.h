@@ -8,7 +8,8 @@
 // (right, bottom) with the right and bottom edges excluded; a line's end
 // point is excluded; ellipses and polygons are filled with a brush colour
 // and outlined with a pen colour, as GDI's Ellipse and Polygon draw them
-// (the panel's own pens are one pixel wide; wider ones draw it at a scale).
+// (with one-pixel pens; lines and polygons take wider ones when the panel
+// is drawn at a scale).
 // Text is drawn with a transparent background.
 #pragma once
 
@@ -73,9 +74,8 @@ class DrawSurface {
     virtual void outlineRect(PanelRect rect, Rgb pen) = 0;
     // A line from `from` up to, not including, `to`, with a pen of the width.
     virtual void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) = 0;
-    // An ellipse inside the bounds, filled and outlined with its pen inside
-    // the bounds too.
-    virtual void ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) = 0;
+    // An ellipse inside the bounds, filled and outlined with a one-pixel pen.
+    virtual void ellipse(PanelRect bounds, Rgb pen, Rgb brush) = 0;
     // A closed polygon, filled and outlined, the pen centred on its edges.
     virtual void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) = 0;
     // Text with its top-left corner at the point (TextOutW).

@@ -85,10 +85,8 @@ void drawKnob(DrawSurface& surface, int centreX, float value) {
         surface.line(pointAt(centreX, cy, degrees, 18), pointAt(centreX, cy, degrees, 21), 1,
                      panel_colour::caption);
     }
-    surface.ellipse({centreX - 16, cy - 16, centreX + 16, cy + 16}, 1, kKnobBodyPen,
-                    kKnobOuterBody);
-    surface.ellipse({centreX - 12, cy - 12, centreX + 12, cy + 12}, 1, kKnobBodyPen,
-                    kKnobInnerBody);
+    surface.ellipse({centreX - 16, cy - 16, centreX + 16, cy + 16}, kKnobBodyPen, kKnobOuterBody);
+    surface.ellipse({centreX - 12, cy - 12, centreX + 12, cy + 12}, kKnobBodyPen, kKnobInnerBody);
     const double degrees = kKnobSweepDegrees * static_cast<double>(v) + kKnobStartDegrees;
     surface.line(pointAt(centreX, cy, degrees, 3), pointAt(centreX, cy, degrees, 14), 2,
                  panel_colour::caption);
@@ -107,7 +105,7 @@ void drawButton(DrawSurface& surface, int left, bool coloured, bool down) {
 void drawLamp(DrawSurface& surface, bool lit, int centreX, int centreY) {
     surface.ellipse({centreX - kLampRadius, centreY - kLampRadius, centreX + kLampRadius,
                      centreY + kLampRadius},
-                    1, kLampPen, lit ? kLampLit : kLampDark);
+                    kLampPen, lit ? kLampLit : kLampDark);
 }
 
 void drawDigit(DrawSurface& surface, unsigned digit, int left) {
@@ -116,7 +114,7 @@ void drawDigit(DrawSurface& surface, unsigned digit, int left) {
         if (!(code & (1u << k))) drawSegment(surface, k, left, false);
     surface.ellipse({left + kDecimalPoint.left, kDecimalPoint.top, left + kDecimalPoint.right,
                      kDecimalPoint.bottom},
-                    1, kSegmentDarkPen, kSegmentDark);
+                    kSegmentDarkPen, kSegmentDark);
     for (int k = 0; k < kSegmentCount; ++k)
         if (code & (1u << k)) drawSegment(surface, k, left, true);
 }

@@ -91,11 +91,10 @@ void RecordingSurface::line(PanelPoint from, PanelPoint to, int penWidth, Rgb pe
     calls.push_back(call);
 }
 
-void RecordingSurface::ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) {
+void RecordingSurface::ellipse(PanelRect bounds, Rgb pen, Rgb brush) {
     DrawCall call{};
     call.kind = DrawKind::ellipse;
     call.rect = bounds;
-    call.penWidth = penWidth;
     call.pen = pen;
     call.colour = brush;
     calls.push_back(call);

@@ -37,7 +37,7 @@ struct DrawCall {
     DrawKind kind;
     PanelRect rect;                 // fillRect, frameRect, outlineRect, ellipse, textIn, sunkenEdge
     std::vector<PanelPoint> points; // line: from, to; polygon: its points; textAt: the point
-    int penWidth;                   // line, ellipse, polygon
+    int penWidth;                   // line, polygon
     Rgb pen;                        // line, outlineRect, ellipse, polygon; frameRect's colour
     Rgb colour;                     // fillRect; ellipse and polygon brush; text colour
     std::u16string text;            // textAt, textIn
@@ -57,7 +57,7 @@ class RecordingSurface : public DrawSurface {
     void frameRect(PanelRect rect, Rgb colour) override;
     void outlineRect(PanelRect rect, Rgb pen) override;
     void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) override;
-    void ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) override;
+    void ellipse(PanelRect bounds, Rgb pen, Rgb brush) override;
     void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) override;
     void textAt(PanelPoint at, const char16_t* text, const FontSpec& font, Rgb colour) override;
     void textIn(PanelRect rect, const char16_t* text, const FontSpec& font, Rgb colour,

@@ -19,7 +19,7 @@ class ScaledSurface final : public DrawSurface {
     void frameRect(PanelRect rect, Rgb colour) override;
     void outlineRect(PanelRect rect, Rgb pen) override;
     void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) override;
-    void ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) override;
+    void ellipse(PanelRect bounds, Rgb pen, Rgb brush) override;
     void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) override;
     void textAt(PanelPoint at, const char16_t* text, const FontSpec& font, Rgb colour) override;
     void textIn(PanelRect rect, const char16_t* text, const FontSpec& font, Rgb colour,

@@ -109,7 +109,7 @@ TEST(CairoSurfaceTest, OnePixelLinesStopBeforeTheirEndPoint) {
 
 TEST(CairoSurfaceTest, EllipsesAndPolygonsFillInsideTheirPenWithinTheirBounds) {
     Canvas lamp;
-    lamp.draw([](DrawSurface& s) { s.ellipse({10, 10, 18, 18}, 1, kPen, kInk); });
+    lamp.draw([](DrawSurface& s) { s.ellipse({10, 10, 18, 18}, kPen, kInk); });
     for (const auto& p : lamp.pixelsOf(kPen)) {
         EXPECT_GE(p.first, 10);
         EXPECT_LT(p.first, 18);

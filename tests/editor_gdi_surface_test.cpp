@@ -63,7 +63,7 @@ TEST_F(GdiSurfaceTest, LinesEllipsesAndPolygonsUseTheirPenAndBrush) {
     GdiSurface surface(dc);
     surface.line({5, 30}, {15, 30}, 1, kInk); // end point excluded
     surface.line({5, 40}, {15, 40}, 3, kInk);
-    surface.ellipse({30, 30, 50, 50}, 1, kInk, kFill);
+    surface.ellipse({30, 30, 50, 50}, kInk, kFill);
     const PanelPoint triangle[] = {{60, 30}, {90, 30}, {75, 55}};
     surface.polygon(triangle, 3, 1, kInk, kFill);
     Pixels p = pixels();
@@ -111,7 +111,7 @@ TEST_F(GdiSurfaceTest, ASurfaceLeavesTheContextAndTheObjectTableAsItFoundThem) {
             s.line({0, 0}, {9, 9}, 2, kInk);
         },
         [](GdiSurface& s) {
-            s.ellipse({0, 0, 9, 9}, 1, kInk, kFill);
+            s.ellipse({0, 0, 9, 9}, kInk, kFill);
         },
         [&](GdiSurface& s) { s.polygon(points, 3, 1, kInk, kFill); },
         [](GdiSurface& s) {

@@ -94,9 +94,7 @@ template <typename Draw> void GdiSurface::withPen(int width, Rgb colour, Draw dr
         draw();
         return;
     }
-    // A wide pen drawn inside the frame keeps an ellipse within its bounds,
-    // as the one-pixel pen does; lines and polygons are not affected.
-    HPEN made = CreatePen(PS_INSIDEFRAME, width, colourRef(colour));
+    HPEN made = CreatePen(PS_SOLID, width, colourRef(colour));
     SelectObject(dc, made);
     draw();
     SelectObject(dc, GetStockObject(DC_PEN));
@@ -110,10 +108,10 @@ void GdiSurface::line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) {
     });
 }
 
-void GdiSurface::ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) {
+void GdiSurface::ellipse(PanelRect bounds, Rgb pen, Rgb brush) {
+    SetDCPenColor(dc, colourRef(pen));
     SetDCBrushColor(dc, colourRef(brush));
-    withPen(penWidth, pen,
-            [&] { Ellipse(dc, bounds.left, bounds.top, bounds.right, bounds.bottom); });
+    Ellipse(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
 }
 
 void GdiSurface::polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) {

@@ -209,15 +209,14 @@ void CairoSurface::line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) {
     cairo_stroke(context);
 }
 
-void CairoSurface::ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) {
+void CairoSurface::ellipse(PanelRect bounds, Rgb pen, Rgb brush) {
     if (isEmpty(bounds)) return;
     addEllipse(context, bounds, 0.0);
     setColour(context, brush);
     cairo_fill(context);
-    // The pen's ring: the pixels between the ellipse and the pen's width
-    // inside it.
+    // The pen's ring: the pixels between the ellipse and one pixel inside it.
     addEllipse(context, bounds, 0.0);
-    addEllipse(context, bounds, penWidth > 1 ? penWidth : 1);
+    addEllipse(context, bounds, 1.0);
     setColour(context, pen);
     cairo_fill(context);
 }

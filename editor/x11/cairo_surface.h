@@ -2,11 +2,10 @@
 // for off-screen snapshots. Shapes reproduce GDI's pixels: fills without
 // antialiasing over whole pixels, one-pixel lines walked as LineTo walks
 // them, polygons and ellipses filled where GDI's region rule fills and
-// outlined with a ring of the pen's width. Fonts come from fontconfig (Liberation Sans
-// for the Windows faces the panel names), sized to GDI's cell height and,
-// where asked, to its average character width; text is drawn with grey
-// antialiasing and a transparent background, so its pixels may differ
-// slightly from Windows'.
+// outlined with a one-pixel ring (polygons with a wider pen where asked). Fonts come from
+// fontconfig (Liberation Sans for the Windows faces the panel names), sized to GDI's cell height
+// and, where asked, to its average character width; text is drawn with grey antialiasing and a
+// transparent background, so its pixels may differ slightly from Windows'.
 #pragma once
 
 #include "draw_surface.h"
@@ -28,7 +27,7 @@ class CairoSurface final : public DrawSurface {
     void frameRect(PanelRect rect, Rgb colour) override;
     void outlineRect(PanelRect rect, Rgb pen) override;
     void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) override;
-    void ellipse(PanelRect bounds, int penWidth, Rgb pen, Rgb brush) override;
+    void ellipse(PanelRect bounds, Rgb pen, Rgb brush) override;
     void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) override;
     void textAt(PanelPoint at, const char16_t* text, const FontSpec& font, Rgb colour) override;
     void textIn(PanelRect rect, const char16_t* text, const FontSpec& font, Rgb colour,
