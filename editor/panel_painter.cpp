@@ -26,8 +26,26 @@ void centred(DrawSurface& s, PanelRect rect, const char16_t* text, const FontSpe
     s.textIn(rect, text, font, colour, TextAlign::centre, TextLines::single);
 }
 
+// The background shows only around the upper panel, the wheel panel and the
+// keyboard (whose keys cover every pixel of theirs), and is filled there
+// alone: over the whole panel it would be a third of all the pixels a paint
+// fills, nearly all of them filled again at once.
+void paintBackground(DrawSurface& s) {
+    constexpr Rgb background{18, 20, 23};
+    constexpr int keysRight = kKeyboardLeft + kWhiteKeyPitch * whiteKeysBelow(kLastKey + 1);
+    const int w = kEditorWidth, h = kEditorHeight;
+    fill(s, 0, 0, w, 8, background);                                   // above the panels
+    fill(s, 0, 8, 18, h, background);                                  // left of them
+    fill(s, 902, 8, w, h, background);                                 // right of them
+    fill(s, 18, 422, 146, h, background);                              // below the wheel
+    fill(s, 146, 220, kKeyboardLeft, h, background);                   // left of the keys
+    fill(s, kKeyboardLeft, 220, keysRight, kKeyboardTop, background);  // above them
+    fill(s, keysRight, 220, 902, h, background);                       // right of them
+    fill(s, kKeyboardLeft, kKeyboardBottom, keysRight, h, background); // below them
+}
+
 void paintCasing(DrawSurface& s) {
-    fill(s, 0, 0, kEditorWidth, kEditorHeight, {18, 20, 23});
+    paintBackground(s);
     fill(s, 18, 8, 902, 214, {28, 30, 34});
     fill(s, 18, 214, 902, 220, {12, 13, 15});
     fill(s, 18, 220, 146, 422, {24, 26, 30});
