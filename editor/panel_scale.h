@@ -36,10 +36,6 @@ constexpr PanelScale panelScaleOf(double factor) {
     return {static_cast<int>(factor * 4.0 + 0.5)};
 }
 
-constexpr double scaleFactor(PanelScale scale) {
-    return scaleQuarters(scale) / 4.0;
-}
-
 namespace scale_detail {
 // Floor division by a positive divisor, also for negative numerators.
 constexpr std::int64_t floorDiv(std::int64_t n, std::int64_t d) {
