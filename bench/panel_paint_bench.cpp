@@ -1,8 +1,11 @@
 // One full paint of the panel under GDI (Wine's, in the Windows builds run
-// here): the off-screen context and bitmap, every element through the GDI
-// surface, the copy to a shown window's context, everything deleted again;
-// with and without the About overlay (three more fonts, a box of text). The
-// editor repaints every 35 ms, so a paint should stay within about 4 ms.
+// here): every element through the GDI surface into the off-screen bitmap,
+// the copy to a shown window's context, the paint's pens, brushes and fonts
+// deleted again. At scale 1 and 2, with a back buffer made and deleted for
+// the paint (memory context and bitmap) and with one kept from paint to
+// paint; with the About overlay (three more fonts, a box of text). The
+// editor repaints every 35 ms, so a paint at scale 1 should stay within
+// about 4 ms.
 #include "buffered_paint.h"
 #include "panel_state.h"
 #include "plugin_instance.h"
@@ -12,6 +15,8 @@
 #include <windows.h>
 
 namespace {
+
+using t815::PanelScale;
 
 struct PaintTarget {
     HWND window = nullptr;
@@ -25,8 +30,10 @@ struct PaintTarget {
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"T815PaintBench";
         RegisterClassExW(&windowClass);
-        window = CreateWindowExW(0, L"T815PaintBench", L"bench", WS_POPUP, 0, 0, 920, 430, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        const t815::PanelSize largest = t815::scaledPanelSize(PanelScale{8});
+        window =
+            CreateWindowExW(0, L"T815PaintBench", L"bench", WS_POPUP, 0, 0, largest.width,
+                            largest.height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ShowWindow(window, SW_SHOWNORMAL);
         dc = GetDC(window);
         instance = t815::createPluginInstance({});
@@ -38,28 +45,54 @@ PaintTarget& target() {
     return shared;
 }
 
-void paintRepeatedly(benchmark::State& state, bool overlay) {
-    PaintTarget& on = target();
-    t815::PanelState panel = t815::readPanelState(*on.instance);
+t815::PanelState shownState(bool overlay) {
+    t815::PanelState panel = t815::readPanelState(*target().instance);
     panel.aboutVisible = overlay;
     panel.currentProgramIndex = 13;
     panel.programTens = 1;
     panel.programUnits = 5;
+    return panel;
+}
+
+void paintRepeatedly(benchmark::State& state, PanelScale scale, bool overlay) {
+    const t815::PanelState panel = shownState(overlay);
     for (auto _ : state)
-        t815::paintPanelBuffered(on.dc, panel);
+        t815::paintPanelBuffered(target().dc, panel, scale);
     GdiFlush();
 }
 
+void paintKeptRepeatedly(benchmark::State& state, PanelScale scale) {
+    const t815::PanelState panel = shownState(false);
+    t815::PanelBackBuffer buffer;
+    t815::paintPanelBuffered(target().dc, panel, scale, buffer);
+    for (auto _ : state)
+        t815::paintPanelBuffered(target().dc, panel, scale, buffer);
+    GdiFlush();
+    t815::releasePanelBackBuffer(buffer);
+}
+
 void BM_PaintPanel(benchmark::State& state) {
-    paintRepeatedly(state, false);
+    paintRepeatedly(state, PanelScale{4}, false);
 }
 void BM_PaintPanelWithAboutOverlay(benchmark::State& state) {
-    paintRepeatedly(state, true);
+    paintRepeatedly(state, PanelScale{4}, true);
+}
+void BM_PaintPanelKeptBuffer(benchmark::State& state) {
+    paintKeptRepeatedly(state, PanelScale{4});
+}
+void BM_PaintPanelAt2(benchmark::State& state) {
+    paintRepeatedly(state, PanelScale{8}, false);
+}
+void BM_PaintPanelAt2KeptBuffer(benchmark::State& state) {
+    paintKeptRepeatedly(state, PanelScale{8});
 }
 
 } // namespace
 
 BENCHMARK(BM_PaintPanel);
 BENCHMARK(BM_PaintPanelWithAboutOverlay);
+BENCHMARK(BM_PaintPanelKeptBuffer);
+BENCHMARK(BM_PaintPanelAt2);
+BENCHMARK(BM_PaintPanelAt2KeptBuffer);
 
 BENCHMARK_MAIN();

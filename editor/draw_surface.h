@@ -7,8 +7,10 @@
 // Geometry follows the panel's drawing rules: rectangles are (left, top)-
 // (right, bottom) with the right and bottom edges excluded; a line's end
 // point is excluded; ellipses and polygons are filled with a brush colour
-// and outlined with a one-pixel pen colour, as GDI's Ellipse and Polygon
-// draw them. Text is drawn with a transparent background.
+// and outlined with a pen colour, as GDI's Ellipse and Polygon draw them
+// (with one-pixel pens; lines and polygons take wider ones when the panel
+// is drawn at a scale).
+// Text is drawn with a transparent background.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +50,17 @@ enum class TextAlign { left, centre, right };
 // aligned horizontally, from the top (the alignment only).
 enum class TextLines { single, several };
 
+// The four shades of a sunken edge: the system colours GDI's DrawEdge takes,
+// as Wine's default colour scheme sets them (the panel's pictures are made
+// under Wine; Windows' own defaults differ by a few steps).
+enum class EdgeShade { shadow, highlight, darkShadow, light };
+constexpr Rgb kWineEdgeShades[4] = {
+    {166, 166, 166}, // COLOR_BTNSHADOW
+    {255, 255, 255}, // COLOR_BTNHIGHLIGHT
+    {106, 106, 106}, // COLOR_3DDKSHADOW
+    {227, 227, 227}, // COLOR_3DLIGHT
+};
+
 class DrawSurface {
   public:
     virtual ~DrawSurface() = default;
@@ -61,17 +74,22 @@ class DrawSurface {
     virtual void outlineRect(PanelRect rect, Rgb pen) = 0;
     // A line from `from` up to, not including, `to`, with a pen of the width.
     virtual void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) = 0;
-    // An ellipse inside the bounds, filled and outlined.
+    // An ellipse inside the bounds, filled and outlined with a one-pixel pen.
     virtual void ellipse(PanelRect bounds, Rgb pen, Rgb brush) = 0;
-    // A closed polygon, filled and outlined.
-    virtual void polygon(const PanelPoint* points, int count, Rgb pen, Rgb brush) = 0;
+    // A closed polygon, filled and outlined, the pen centred on its edges.
+    virtual void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) = 0;
     // Text with its top-left corner at the point (TextOutW).
     virtual void textAt(PanelPoint at, const char16_t* text, const FontSpec& font, Rgb colour) = 0;
     // Text laid out in the rectangle (DrawTextW).
     virtual void textIn(PanelRect rect, const char16_t* text, const FontSpec& font, Rgb colour,
                         TextAlign align, TextLines lines) = 0;
-    // A sunken border on the rectangle (DrawEdge with EDGE_SUNKEN, BF_RECT).
+    // A sunken border on the rectangle (DrawEdge with EDGE_SUNKEN, BF_RECT):
+    // two one-pixel rings in the edge shades.
     virtual void sunkenEdge(PanelRect rect) = 0;
+    // The colour a sunken edge's shade has on this surface.
+    virtual Rgb edgeShade(EdgeShade shade) const {
+        return kWineEdgeShades[static_cast<int>(shade)];
+    }
 };
 
 } // namespace t815

@@ -184,7 +184,7 @@ void press(PluginInstance& instance, PanelWindow& window, int x, int y) {
     if (inside(kWheelWell, x, y)) {
         instance.dragControl = kDragWheel;
         window.captureMouse();
-        onMouseDrag(instance, window, x, y); // the wheel jumps to the pointer
+        onMouseDrag(instance, window, x, y, kUnitScale); // jumps to the pointer (layout x, y)
         return;
     }
     if (y >= kKeyboardTop) {
@@ -209,14 +209,16 @@ std::int32_t keyAtPoint(int x, int y) {
     return -1;
 }
 
-void onMouseDown(PluginInstance& instance, PanelWindow& window, int x, int y) {
+void onMouseDown(PluginInstance& instance, PanelWindow& window, int x, int y, PanelScale scale) {
     // A press whose release never came (lost on the way) is ended first, so
     // a new press can never leave a key sounding.
     if (interactionInProgress(instance)) finishInteraction(instance, window, true);
-    press(instance, window, x, y);
+    press(instance, window, unscaled(scale, x), unscaled(scale, y));
 }
 
-void onMouseDrag(PluginInstance& instance, PanelWindow& window, int x, int y) {
+void onMouseDrag(PluginInstance& instance, PanelWindow& window, int x, int y, PanelScale scale) {
+    x = unscaled(scale, x);
+    y = unscaled(scale, y);
     const std::int32_t control = instance.dragControl;
     if (control >= kDragTuning && control <= kDragVolume) {
         // Up by 100 pixels turns the knob over its whole range.
@@ -257,13 +259,14 @@ void endPanelInteraction(PluginInstance& instance, PanelWindow& window) {
     finishInteraction(instance, window, false);
 }
 
-void handlePanelEvent(PluginInstance& instance, PanelWindow& window, const PanelEvent& event) {
+void handlePanelEvent(PluginInstance& instance, PanelWindow& window, const PanelEvent& event,
+                      PanelScale scale) {
     switch (event.input) {
     case PanelInput::leftButtonDown:
-        onMouseDown(instance, window, event.x, event.y);
+        onMouseDown(instance, window, event.x, event.y, scale);
         break;
     case PanelInput::pointerMove:
-        if (event.leftButtonHeld) onMouseDrag(instance, window, event.x, event.y);
+        if (event.leftButtonHeld) onMouseDrag(instance, window, event.x, event.y, scale);
         break;
     case PanelInput::leftButtonUp:
         onMouseUp(instance, window);

@@ -7,6 +7,8 @@
 // PanelWindow; each platform translates its events into PanelEvents.
 #pragma once
 
+#include "panel_scale.h"
+
 #include <cstdint>
 
 namespace t815 {
@@ -27,13 +29,19 @@ class PanelWindow {
     virtual void repaint() = 0;
 };
 
-// The keyboard's hit test at y >= 222: key 36..83, or -1 for none. Black
-// keys answer down to y 342 and win over the white keys there.
+// The keyboard's hit test at y >= 222 (layout coordinates): key 36..83, or
+// -1 for none. Black keys answer down to y 342 and win over the white keys
+// there.
 std::int32_t keyAtPoint(int x, int y);
 
-// Left button pressed, moved while held, released (window coordinates).
-void onMouseDown(PluginInstance& instance, PanelWindow& window, int x, int y);
-void onMouseDrag(PluginInstance& instance, PanelWindow& window, int x, int y);
+// Left button pressed, moved while held, released. x and y are window
+// coordinates of the panel drawn at `scale`; each is taken back to the
+// layout pixel drawn there, so every control answers where it is drawn and
+// exactly as at scale 1, and a knob turns by its drag in layout pixels.
+void onMouseDown(PluginInstance& instance, PanelWindow& window, int x, int y,
+                 PanelScale scale = kUnitScale);
+void onMouseDrag(PluginInstance& instance, PanelWindow& window, int x, int y,
+                 PanelScale scale = kUnitScale);
 void onMouseUp(PluginInstance& instance, PanelWindow& window);
 
 // The right button anywhere: the modulation wheel back to 0.
@@ -62,8 +70,10 @@ struct PanelEvent {
     bool leftButtonHeld;
 };
 
-// Calls the handler the input is for; moves without the left button and
-// unknown inputs do nothing.
-void handlePanelEvent(PluginInstance& instance, PanelWindow& window, const PanelEvent& event);
+// Calls the handler the input is for, with the event's window coordinates
+// on the panel drawn at `scale`; moves without the left button and unknown
+// inputs do nothing.
+void handlePanelEvent(PluginInstance& instance, PanelWindow& window, const PanelEvent& event,
+                      PanelScale scale = kUnitScale);
 
 } // namespace t815

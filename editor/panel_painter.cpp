@@ -8,6 +8,7 @@
 #include "panel_knobs.h"
 #include "panel_layout.h"
 #include "panel_primitives.h"
+#include "scaled_surface.h"
 
 namespace t815 {
 
@@ -24,8 +25,26 @@ void centred(DrawSurface& s, PanelRect rect, const char16_t* text, const FontSpe
     s.textIn(rect, text, font, colour, TextAlign::centre, TextLines::single);
 }
 
+// The background shows only around the upper panel, the wheel panel and the
+// keyboard (whose keys cover every pixel of theirs), and is filled there
+// alone: over the whole panel it would be a third of all the pixels a paint
+// fills, nearly all of them filled again at once.
+void paintBackground(DrawSurface& s) {
+    constexpr Rgb background{18, 20, 23};
+    constexpr int keysRight = kKeyboardLeft + kWhiteKeyPitch * whiteKeysBelow(kLastKey + 1);
+    const int w = kEditorWidth, h = kEditorHeight;
+    fill(s, 0, 0, w, 8, background);                                   // above the panels
+    fill(s, 0, 8, 18, h, background);                                  // left of them
+    fill(s, 902, 8, w, h, background);                                 // right of them
+    fill(s, 18, 422, 146, h, background);                              // below the wheel
+    fill(s, 146, 220, kKeyboardLeft, h, background);                   // left of the keys
+    fill(s, kKeyboardLeft, 220, keysRight, kKeyboardTop, background);  // above them
+    fill(s, keysRight, 220, 902, h, background);                       // right of them
+    fill(s, kKeyboardLeft, kKeyboardBottom, keysRight, h, background); // below them
+}
+
 void paintCasing(DrawSurface& s) {
-    fill(s, 0, 0, kEditorWidth, kEditorHeight, {18, 20, 23});
+    paintBackground(s);
     fill(s, 18, 8, 902, 214, {28, 30, 34});
     fill(s, 18, 214, 902, 220, {12, 13, 15});
     fill(s, 18, 220, 146, 422, {24, 26, 30});
@@ -130,25 +149,40 @@ void paintLogo(DrawSurface& s) {
     s.textAt({688, 34}, u"Т815", panel_font::model, blue);
 }
 
+// Every cell is filled and outlined in blue, and the outline of a cell is
+// the border it shares with its neighbours: so the cells are filled first
+// and their outlines drawn as one grid of long lines, which sets the same
+// pixels with far fewer calls. Each name is clipped to its own cell, where
+// nothing is drawn after it.
 void paintProgramList(DrawSurface& s, const PanelState& state) {
-    for (int c = 0; c < kListColumns; ++c) {
-        const int x = kListLeft + kListCellWidth * c;
+    const int right = kListLeft + kListCellWidth * kListColumns;
+    const int bottom = kListTop + kListCellHeight * kListRows;
+    for (int c = 0; c < kListColumns; ++c)
         for (int r = 0; r < kListRows; ++r) {
-            const int y = kListTop + kListCellHeight * r;
+            const int x = kListLeft + kListCellWidth * c, y = kListTop + kListCellHeight * r;
             const int entry = kListLayout[c][r];
             const bool current = entry != -1 && entry == state.currentProgramIndex;
-            const int right = x + kListCellWidth, bottom = y + kListCellHeight;
-            fill(s, x, y, right, bottom, current ? listHighlight : listCell);
-            s.line({x, y}, {right, y}, 1, blue);
-            s.line({right, y}, {right, bottom}, 1, blue);
-            s.line({right, bottom}, {x, bottom}, 1, blue);
-            s.line({x, bottom}, {x, y}, 1, blue);
-            if (entry != -1)
-                s.textIn({x + 3, y, right - 1, bottom}, programNamesRussian[entry],
-                         panel_font::list, current ? listText : caption, TextAlign::left,
-                         TextLines::single);
+            fill(s, x, y, x + kListCellWidth, y + kListCellHeight,
+                 current ? listHighlight : listCell);
         }
+    for (int r = 0; r <= kListRows; ++r) {
+        const int y = kListTop + kListCellHeight * r;
+        s.line({kListLeft, y}, {right + 1, y}, 1, blue);
     }
+    for (int c = 0; c <= kListColumns; ++c) {
+        const int x = kListLeft + kListCellWidth * c;
+        s.line({x, kListTop}, {x, bottom + 1}, 1, blue);
+    }
+    for (int c = 0; c < kListColumns; ++c)
+        for (int r = 0; r < kListRows; ++r) {
+            const int x = kListLeft + kListCellWidth * c, y = kListTop + kListCellHeight * r;
+            const int entry = kListLayout[c][r];
+            if (entry == -1) continue;
+            const bool current = entry == state.currentProgramIndex;
+            s.textIn({x + 3, y, x + kListCellWidth - 1, y + kListCellHeight},
+                     programNamesRussian[entry], panel_font::list, current ? listText : caption,
+                     TextAlign::left, TextLines::single);
+        }
 }
 
 void paintMidiLegend(DrawSurface& s) {
@@ -235,6 +269,15 @@ void paintPanel(DrawSurface& surface, const PanelState& state) {
     paintWheel(surface, state);
     paintKeyboard(surface, state);
     if (state.aboutVisible) paintAbout(surface);
+}
+
+void paintPanel(DrawSurface& surface, const PanelState& state, PanelScale scale) {
+    if (scaleQuarters(scale) == kMinScaleQuarters) {
+        paintPanel(surface, state);
+        return;
+    }
+    ScaledSurface scaledSurface(surface, scale);
+    paintPanel(scaledSurface, state);
 }
 
 } // namespace t815

@@ -7,6 +7,7 @@
 
 #include "draw_surface.h"
 #include "instrument_operations.h"
+#include "panel_scale.h"
 
 namespace t815 {
 
@@ -25,6 +26,11 @@ constexpr FontSpec aboutLarge{u"Tahoma", 26, 0, 700, 204, 0};
 constexpr FontSpec aboutBody{u"Tahoma", 16, 0, 700, 204, 0};
 } // namespace panel_font
 
+// The whole panel in the layout's pixels, 920 x 430.
 void paintPanel(DrawSurface& surface, const PanelState& state);
+
+// The whole panel at a scale, drawn directly at the target size on a
+// surface of scaledPanelSize(scale) pixels; at scale 1 exactly the above.
+void paintPanel(DrawSurface& surface, const PanelState& state, PanelScale scale);
 
 } // namespace t815

@@ -70,7 +70,7 @@ void drawSegment(DrawSurface& surface, int segment, int left, bool lit) {
         points[i] = {left + cell.x + ((kDigitCellBottom - cell.y) * kDigitSlant) / kDigitCellBottom,
                      kDigitTop + cell.y};
     }
-    surface.polygon(points, 6, lit ? kSegmentLitPen : kSegmentDarkPen,
+    surface.polygon(points, 6, 1, lit ? kSegmentLitPen : kSegmentDarkPen,
                     lit ? kSegmentLit : kSegmentDark);
 }
 

@@ -100,10 +100,12 @@ void RecordingSurface::ellipse(PanelRect bounds, Rgb pen, Rgb brush) {
     calls.push_back(call);
 }
 
-void RecordingSurface::polygon(const PanelPoint* points, int count, Rgb pen, Rgb brush) {
+void RecordingSurface::polygon(const PanelPoint* points, int count, int penWidth, Rgb pen,
+                               Rgb brush) {
     DrawCall call{};
     call.kind = DrawKind::polygon;
     if (points && count > 0) call.points.assign(points, points + count);
+    call.penWidth = penWidth;
     call.pen = pen;
     call.colour = brush;
     calls.push_back(call);

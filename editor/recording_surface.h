@@ -37,7 +37,7 @@ struct DrawCall {
     DrawKind kind;
     PanelRect rect;                 // fillRect, frameRect, outlineRect, ellipse, textIn, sunkenEdge
     std::vector<PanelPoint> points; // line: from, to; polygon: its points; textAt: the point
-    int penWidth;                   // line
+    int penWidth;                   // line, polygon
     Rgb pen;                        // line, outlineRect, ellipse, polygon; frameRect's colour
     Rgb colour;                     // fillRect; ellipse and polygon brush; text colour
     std::u16string text;            // textAt, textIn
@@ -58,7 +58,7 @@ class RecordingSurface : public DrawSurface {
     void outlineRect(PanelRect rect, Rgb pen) override;
     void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) override;
     void ellipse(PanelRect bounds, Rgb pen, Rgb brush) override;
-    void polygon(const PanelPoint* points, int count, Rgb pen, Rgb brush) override;
+    void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) override;
     void textAt(PanelPoint at, const char16_t* text, const FontSpec& font, Rgb colour) override;
     void textIn(PanelRect rect, const char16_t* text, const FontSpec& font, Rgb colour,
                 TextAlign align, TextLines lines) override;

@@ -124,7 +124,7 @@ TEST(CairoSurfaceTest, EllipsesAndPolygonsFillInsideTheirPenWithinTheirBounds) {
 
     Canvas square;
     const PanelPoint corners[] = {{5, 5}, {15, 5}, {15, 12}, {5, 12}};
-    square.draw([&](DrawSurface& s) { s.polygon(corners, 4, kPen, kInk); });
+    square.draw([&](DrawSurface& s) { s.polygon(corners, 4, 1, kPen, kInk); });
     EXPECT_EQ(square.pixelsOf(kInk), rectPixels(6, 6, 15, 12));
     auto edge = rectPixels(5, 5, 16, 13);
     for (const auto& inner : rectPixels(6, 6, 15, 12))

@@ -9,6 +9,7 @@
 #include "panel_controls.h"
 #include "panel_painter.h"
 #include "recording_surface.h"
+#include "rgb_print.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +18,6 @@
 #include <vector>
 
 namespace t815 {
-
-inline void PrintTo(const Rgb& c, std::ostream* os) {
-    *os << "Rgb(" << int(c.red) << "," << int(c.green) << "," << int(c.blue) << ")";
-}
-
 namespace test {
 
 struct RecordingWindow : PanelWindow {

@@ -1,12 +1,13 @@
 // The GDI surface on a real memory context under Wine: each operation's
 // pixels, that it leaves the context's selected objects as it found them,
-// and that it leaves no GDI object behind; and a whole buffered paint of
-// the panel, which may leave none either.
+// and that it leaves no GDI object behind; and whole buffered paints of
+// the panel, which may leave none either, at scales 1 to 3.
 #include "buffered_paint.h"
 #include "gdi_readback.h"
 #include "gdi_surface.h"
 #include "instrument_operations.h"
 #include "panel_editor.h"
+#include "panel_scale_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ TEST_F(GdiSurfaceTest, LinesEllipsesAndPolygonsUseTheirPenAndBrush) {
     surface.line({5, 40}, {15, 40}, 3, kInk);
     surface.ellipse({30, 30, 50, 50}, kInk, kFill);
     const PanelPoint triangle[] = {{60, 30}, {90, 30}, {75, 55}};
-    surface.polygon(triangle, 3, kInk, kFill);
+    surface.polygon(triangle, 3, 1, kInk, kFill);
     Pixels p = pixels();
     EXPECT_EQ(p.count({0, 29, 20, 32}, kInk), 10);
     EXPECT_TRUE(p.at(5, 30) == kInk && p.at(14, 30) == kInk && p.at(15, 30) == kBackground);
@@ -95,7 +96,7 @@ TEST_F(GdiSurfaceTest, SunkenEdgeDrawsAFrameAndLeavesTheInside) {
     EXPECT_TRUE(p.at(30, 30) == kBackground);
 }
 
-TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
+TEST_F(GdiSurfaceTest, ASurfaceLeavesTheContextAndTheObjectTableAsItFoundThem) {
     const PanelPoint points[] = {{1, 1}, {9, 1}, {5, 9}};
     const std::function<void(GdiSurface&)> operations[] = {
         [](GdiSurface& s) {
@@ -113,7 +114,7 @@ TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
         [](GdiSurface& s) {
             s.ellipse({0, 0, 9, 9}, kInk, kFill);
         },
-        [&](GdiSurface& s) { s.polygon(points, 3, kInk, kFill); },
+        [&](GdiSurface& s) { s.polygon(points, 3, 1, kInk, kFill); },
         [](GdiSurface& s) {
             s.textAt({0, 0}, u"Т815", kFont, kInk);
         },
@@ -128,8 +129,10 @@ TEST_F(GdiSurfaceTest, EveryOperationLeavesTheContextAndTheObjectTableAsItWas) {
         HGDIOBJ pen = GetCurrentObject(dc, OBJ_PEN), brush = GetCurrentObject(dc, OBJ_BRUSH);
         HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
         const int live = liveGdiObjects();
-        GdiSurface surface(dc);
-        operations[i](surface);
+        {
+            GdiSurface surface(dc);
+            operations[i](surface);
+        }
         EXPECT_EQ(liveGdiObjects(), live) << "operation " << i;
         EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), pen) << "operation " << i;
         EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), brush) << "operation " << i;
@@ -157,6 +160,54 @@ TEST(BufferedPaint, APaintLeavesNoGdiObjectBehindWithOrWithoutTheOverlay) {
     DeleteObject(bitmap);
     DeleteDC(target);
     ReleaseDC(nullptr, screen);
+    destroyPluginInstance(instance);
+}
+
+// The whole panel at 1, 1.5, 2 and 3 into a target a little larger than
+// the scaled panel: the shared checks on its pixels, every checked text's
+// ink inside its scaled rectangle, and the paint covering exactly the
+// scaled size.
+TEST(BufferedPaint, ThePanelAtEveryScale) {
+    PluginInstance* instance = createPluginInstance({});
+    ASSERT_NE(instance, nullptr);
+    constexpr Rgb kOutside{1, 2, 3};
+    for (PanelScale scale : kTestScales)
+        for (bool pressedAndAbout : {false, true}) {
+            const PanelSize size = scaledPanelSize(scale);
+            HDC target = CreateCompatibleDC(nullptr);
+            BITMAPINFO info{};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER),
+                              size.width + 4,
+                              -(size.height + 4),
+                              1,
+                              32,
+                              BI_RGB,
+                              0,
+                              0,
+                              0,
+                              0,
+                              0};
+            void* bits = nullptr;
+            HBITMAP bitmap = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+            ASSERT_NE(bitmap, nullptr);
+            HGDIOBJ old = SelectObject(target, bitmap);
+            GdiSurface(target).fillRect({0, 0, size.width + 4, size.height + 4}, kOutside);
+            paintPanelBuffered(target, checkedState(*instance, pressedAndAbout), scale);
+            const Pixels p = readBack(target, size.width + 4, size.height + 4);
+            auto at = [&](int x, int y) { return p.at(x, y); };
+            expectPanelAtScale(scale, pressedAndAbout, at);
+            EXPECT_EQ(p.at(size.width - 1, size.height - 1), (Rgb{18, 20, 23}));
+            EXPECT_EQ(p.at(size.width, size.height - 1), kOutside);
+            EXPECT_EQ(p.at(size.width - 1, size.height), kOutside);
+            for (const PanelText& text : kPanelTexts) {
+                if (pressedAndAbout) break;
+                EXPECT_GT(inkPixels(scale, text, at), 0)
+                    << "text " << (&text - kPanelTexts) << " at " << scale.quarters << "/4";
+            }
+            SelectObject(target, old);
+            DeleteObject(bitmap);
+            DeleteDC(target);
+        }
     destroyPluginInstance(instance);
 }
 

@@ -46,8 +46,8 @@ void addLinePixels(cairo_t* context, PanelPoint from, PanelPoint to) {
     }
 }
 
-// Pixels whose centres lie inside the ellipse inscribed in the bounds, and
-// the one-pixel ring inside its edge.
+// Pixels whose centres lie inside the ellipse inscribed in the bounds, less
+// an inset (the pen's ring is the difference of two of them).
 void addEllipse(cairo_t* context, PanelRect bounds, double inset) {
     const double rx = (bounds.right - bounds.left) / 2.0 - inset;
     const double ry = (bounds.bottom - bounds.top) / 2.0 - inset;
@@ -221,15 +221,29 @@ void CairoSurface::ellipse(PanelRect bounds, Rgb pen, Rgb brush) {
     cairo_fill(context);
 }
 
-void CairoSurface::polygon(const PanelPoint* points, int count, Rgb pen, Rgb brush) {
+void CairoSurface::polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) {
     if (!points || count < 2) return;
     // GDI's region samples each pixel at its top-left corner: the same as
     // Cairo's centre sampling of the polygon moved by half a pixel.
-    for (int i = 0; i < count; ++i)
-        cairo_line_to(context, points[i].x + 0.5, points[i].y + 0.5);
-    cairo_close_path(context);
+    auto addPath = [&] {
+        for (int i = 0; i < count; ++i)
+            cairo_line_to(context, points[i].x + 0.5, points[i].y + 0.5);
+        cairo_close_path(context);
+    };
+    addPath();
     setColour(context, brush);
     cairo_fill(context);
+    if (penWidth > 1) {
+        // A wide pen straddles the edges; on the same half-pixel path it
+        // covers, for an even width, the pixels a one-pixel pen covers
+        // magnified.
+        addPath();
+        cairo_set_line_width(context, penWidth);
+        cairo_set_line_join(context, CAIRO_LINE_JOIN_ROUND);
+        setColour(context, pen);
+        cairo_stroke(context);
+        return;
+    }
     cairo_set_fill_rule(context, CAIRO_FILL_RULE_WINDING); // outline pixels may repeat
     for (int i = 0; i < count; ++i)
         addLinePixels(context, points[i], points[(i + 1) % count]);
@@ -289,9 +303,9 @@ void CairoSurface::sunkenEdge(PanelRect rect) {
         line({r.right - 1, r.bottom - 1}, {r.left - 1, r.bottom - 1}, 1, bottomRight);
         line({r.right - 1, r.bottom - 1}, {r.right - 1, r.top - 1}, 1, bottomRight);
     };
-    ring(rect, kEdgeShadow, kEdgeHighlight);
-    ring({rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1}, kEdgeDarkShadow,
-         kEdgeLight);
+    ring(rect, edgeShade(EdgeShade::shadow), edgeShade(EdgeShade::highlight));
+    ring({rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1},
+         edgeShade(EdgeShade::darkShadow), edgeShade(EdgeShade::light));
 }
 
 } // namespace t815

@@ -2,11 +2,10 @@
 // for off-screen snapshots. Shapes reproduce GDI's pixels: fills without
 // antialiasing over whole pixels, one-pixel lines walked as LineTo walks
 // them, polygons and ellipses filled where GDI's region rule fills and
-// outlined with a one-pixel ring. Fonts come from fontconfig (Liberation Sans
-// for the Windows faces the panel names), sized to GDI's cell height and,
-// where asked, to its average character width; text is drawn with grey
-// antialiasing and a transparent background, so its pixels may differ
-// slightly from Windows'.
+// outlined with a one-pixel ring (polygons with a wider pen where asked). Fonts come from
+// fontconfig (Liberation Sans for the Windows faces the panel names), sized to GDI's cell height
+// and, where asked, to its average character width; text is drawn with grey antialiasing and a
+// transparent background, so its pixels may differ slightly from Windows'.
 #pragma once
 
 #include "draw_surface.h"
@@ -29,7 +28,7 @@ class CairoSurface final : public DrawSurface {
     void outlineRect(PanelRect rect, Rgb pen) override;
     void line(PanelPoint from, PanelPoint to, int penWidth, Rgb pen) override;
     void ellipse(PanelRect bounds, Rgb pen, Rgb brush) override;
-    void polygon(const PanelPoint* points, int count, Rgb pen, Rgb brush) override;
+    void polygon(const PanelPoint* points, int count, int penWidth, Rgb pen, Rgb brush) override;
     void textAt(PanelPoint at, const char16_t* text, const FontSpec& font, Rgb colour) override;
     void textIn(PanelRect rect, const char16_t* text, const FontSpec& font, Rgb colour,
                 TextAlign align, TextLines lines) override;
@@ -38,13 +37,5 @@ class CairoSurface final : public DrawSurface {
   private:
     cairo_t* context;
 };
-
-// The colours GDI's DrawEdge takes from the system for a sunken edge, as
-// Wine's default colour scheme sets them (the panel's pictures are made
-// under Wine; Windows' own defaults differ by a few steps).
-constexpr Rgb kEdgeShadow{166, 166, 166};     // COLOR_BTNSHADOW
-constexpr Rgb kEdgeHighlight{255, 255, 255};  // COLOR_BTNHIGHLIGHT
-constexpr Rgb kEdgeDarkShadow{106, 106, 106}; // COLOR_3DDKSHADOW
-constexpr Rgb kEdgeLight{227, 227, 227};      // COLOR_3DLIGHT
 
 } // namespace t815

@@ -9,9 +9,10 @@
 
 namespace t815 {
 
-cairo_surface_t* paintPanelImage(const PluginInstance& instance) {
+cairo_surface_t* paintPanelImage(const PanelState& state, PanelScale scale) {
+    const PanelSize size = scaledPanelSize(scale);
     cairo_surface_t* image =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kEditorWidth, kEditorHeight);
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width, size.height);
     if (cairo_surface_status(image) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(image);
         return nullptr;
@@ -19,24 +20,30 @@ cairo_surface_t* paintPanelImage(const PluginInstance& instance) {
     cairo_t* context = cairo_create(image);
     {
         CairoSurface surface(context);
-        paintPanel(surface, readPanelState(instance));
+        paintPanel(surface, state, scale);
     }
     cairo_destroy(context);
     cairo_surface_flush(image);
     return image;
 }
 
-bool copyPanelPixels(const PluginInstance& instance, std::uint8_t* rgba, long stride) {
-    if (!rgba || stride < long(kEditorWidth) * 4) return false;
-    cairo_surface_t* image = paintPanelImage(instance);
+cairo_surface_t* paintPanelImage(const PluginInstance& instance, PanelScale scale) {
+    return paintPanelImage(readPanelState(instance), scale);
+}
+
+bool copyPanelPixels(const PluginInstance& instance, std::uint8_t* rgba, long stride,
+                     PanelScale scale) {
+    const PanelSize size = scaledPanelSize(scale);
+    if (!rgba || stride < long(size.width) * 4) return false;
+    cairo_surface_t* image = paintPanelImage(instance, scale);
     if (!image) return false;
     const unsigned char* rows = cairo_image_surface_get_data(image);
     const int imageStride = cairo_image_surface_get_stride(image);
-    for (int y = 0; y < kEditorHeight; ++y) {
+    for (int y = 0; y < size.height; ++y) {
         // RGB24 keeps each pixel as a native 32-bit 0x00RRGGBB.
         const auto* from = reinterpret_cast<const std::uint32_t*>(rows + y * imageStride);
         std::uint8_t* to = rgba + y * stride;
-        for (int x = 0; x < kEditorWidth; ++x, to += 4) {
+        for (int x = 0; x < size.width; ++x, to += 4) {
             const std::uint32_t pixel = from[x];
             to[0] = static_cast<std::uint8_t>(pixel >> 16);
             to[1] = static_cast<std::uint8_t>(pixel >> 8);
