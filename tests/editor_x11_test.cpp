@@ -20,7 +20,10 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <thread>
+
+#include <unistd.h>
 
 namespace t815::test {
 namespace {
@@ -426,7 +429,7 @@ TEST_F(NoDisplayTest, TheSnapshotCallPaintsThePanelAndRefusesBadBuffers) {
 }
 
 TEST(PanelPictureTest, RenderToolWritesThePanelAsPngWithoutADisplay) {
-    const std::string png = testing::TempDir() + "t815-panel-test.png";
+    const std::string png = testing::TempDir() + "t815-panel-test-" + std::to_string(getpid()) + ".png";
     std::remove(png.c_str());
     const std::string command = std::string("env -u DISPLAY '") + T815_RENDER_TOOL +
                                 "' --quiet --plugin '" + T815_PLUGIN_PATH +
