@@ -59,7 +59,7 @@ where Linux hosts look for instruments.
 
 Also contains t815-render, a command-line VST 2.4 and CLAP host that plays
 MIDI files through an instrument into WAV files, and t815-validate, which checks
-any VST 2.4 instrument the way demanding hosts use it.]])
+any VST 2.4 or CLAP instrument the way demanding hosts use it.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
