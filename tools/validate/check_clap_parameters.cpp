@@ -240,6 +240,8 @@ void checkClapParameters(Validation& validation) {
     beginCheck(report, "parameters.events");
     Random random = randomFor(validation, "parameters.events");
     problem.clear();
+    if (!activatePlugin(plugin, problem) || !startProcessing(plugin, problem))
+        return endCheck(report, Verdict::Fail, problem);
     int checked = 0;
     for (int round = 0; round < validation.strictness && problem.empty(); ++round) {
         for (std::size_t p = 0; p < infos.size() && problem.empty(); ++p) {

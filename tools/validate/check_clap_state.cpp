@@ -40,6 +40,9 @@ void setRandomParameters(Validation& validation, ClapInstance& clap, const char*
         if (info.flags & CLAP_PARAM_IS_READONLY) continue;
         double value = info.min_value + (info.max_value - info.min_value) * randomUnit(random);
         if (info.flags & CLAP_PARAM_IS_STEPPED) value = std::trunc(value);
+        // Away from the default, so that a value the state leaves out shows.
+        if (value == info.default_value)
+            value = info.default_value == info.max_value ? info.min_value : info.max_value;
         setClapParameter(clap, p, value);
     }
 }

@@ -23,6 +23,10 @@ ClapRender renderClap(HostedPlugin& plugin, const std::vector<NoteEvent>& notes,
                       const std::vector<ParameterChange>& changes, long long frames, int blockSize,
                       bool capture) {
     ClapRender render;
+    if (!plugin.clap || !plugin.clap->processing) { // nothing to render with
+        render.processErrors = 1;
+        return render;
+    }
     const int channels = outputChannelCount(plugin);
     if (capture) render.capture.assign(std::size_t(channels) * std::size_t(frames), 0.0f);
     std::vector<const float*> outputs(std::size_t(std::max(channels, 0)));
