@@ -64,6 +64,14 @@ bool selected(const Family& family, const std::string& only) {
     return prefix == "audio" && std::string(family.name) == "automation";
 }
 
+// Whether --only names a family of the table or one of its checks.
+template <std::size_t N> bool knownCheck(const Family (&families)[N], const std::string& only) {
+    bool known = only.empty();
+    for (const Family& family : families)
+        known = known || selected(family, only);
+    return known;
+}
+
 // An exception thrown by the plug-in through its entry points fails the
 // check under way (hosts are C programs to the plug-in: nothing may unwind
 // into them); the instance involved is abandoned.
@@ -83,6 +91,8 @@ void runFamily(const Family& family, Validation& validation) {
 
 // The CLAP families: each instance is loaded afresh from the library.
 int runClap(const ValidateOptions& options, Validation& validation) {
+    if (!knownCheck(kClapFamilies, options.only))
+        return fail(kExitUsage, "--only: a CLAP plug-in has no check named '" + options.only + "'");
     std::string error;
     HostedPlugin plugin;
     if (!loadClap(validation, plugin, error)) return fail(kExitPlugin, error);
@@ -100,11 +110,6 @@ int runClap(const ValidateOptions& options, Validation& validation) {
     std::printf("t815-validate %s ('%s', CLAP), strictness %d, seed %llu\n",
                 options.pluginPath.c_str(), name.c_str(), options.strictness,
                 static_cast<unsigned long long>(validation.seed));
-    bool known = options.only.empty();
-    for (const Family& family : kClapFamilies)
-        known = known || selected(family, options.only);
-    if (!known)
-        return fail(kExitUsage, "--only: a CLAP plug-in has no check named '" + options.only + "'");
     for (const Family& family : kClapFamilies) {
         if (!selected(family, options.only)) continue;
         if (options.only.empty() && family.strictness > options.strictness) continue;
@@ -129,12 +134,8 @@ int run(const std::vector<std::string>& arguments) {
         std::printf("t815-validate %s\n", kProjectVersion);
         return kExitPassed;
     }
-    bool known = options.only.empty();
-    for (const Family& family : kFamilies)
-        known = known || selected(family, options.only);
-    for (const Family& family : kClapFamilies)
-        known = known || selected(family, options.only);
-    if (!known) return fail(kExitUsage, "--only: no check named '" + options.only + "'");
+    if (!knownCheck(kFamilies, options.only) && !knownCheck(kClapFamilies, options.only))
+        return fail(kExitUsage, "--only: no check named '" + options.only + "'");
 
     Validation validation;
     validation.strictness = options.strictness;
@@ -154,6 +155,8 @@ int run(const std::vector<std::string>& arguments) {
         unloadPluginLibrary(library);
         if (isClap) return runClap(options, validation);
     }
+    if (!knownCheck(kFamilies, options.only))
+        return fail(kExitUsage, "--only: no check named '" + options.only + "'");
     setHostContext(&validation.host);
     if (!loadPluginLibrary(validation.library, options.pluginPath, error))
         return fail(kExitPlugin, error);
