@@ -65,7 +65,7 @@ Also contains t815-play, the instrument as a program of its own: a JACK
 client with the panel in a window, played by MIDI or the computer
 keyboard; t815-render, a command-line VST 2.4 and CLAP host that plays
 MIDI files through an instrument into WAV files, and t815-validate, which checks
-any VST 2.4 instrument the way demanding hosts use it.]])
+any VST 2.4 or CLAP instrument the way demanding hosts use it.]])
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)

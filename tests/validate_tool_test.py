@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs t815-validate as a user would: its usage and loading errors, every
-fault of the faulty test instrument caught by the checks meant to catch it
-(and no others of that family), clean runs, and a third-party instrument.
+fault of the faulty test instruments (VST 2.4 and CLAP) caught by the checks
+meant to catch it (and no others of that family), clean runs, and a
+third-party instrument.
 
   validate_tool_test.py --tool EXE [--runner 'wine-run.sh|prefix|arch'] \
       [--windows] [--no-probe] PLUGIN GROUP
@@ -9,6 +10,7 @@ fault of the faulty test instrument caught by the checks meant to catch it
 GROUP is one of:
   errors   command line and libraries that are no plug-in (PLUGIN: any plug-in)
   faults   PLUGIN is the faulty test instrument: a clean run, then every fault
+  clap-faults  the same for the faulty CLAP instrument; also its id errors
   clean    PLUGIN must pass at strictness 10
   survey   PLUGIN is validated at strictness 10; findings are printed, not judged
 """
@@ -43,6 +45,26 @@ FAULTS = {
 }
 LINUX_ONLY = {"allocation", "lock", "leak"}  # a Windows DLL's heap and locks are its own
 WINDOWS_ONLY = {"editor-leak"}               # the Linux build declares no editor
+
+# The faulty CLAP instrument's faults, as above.
+CLAP_FAULTS = {
+    "entry-twice": ("identity", {"identity.entry"}),
+    "descriptor": ("identity", {"identity.descriptor"}),
+    "param-ids": ("parameters", {"parameters.infos"}),
+    "text-round-trip": ("parameters", {"parameters.texts"}),
+    "param-range": ("parameters", {"parameters.hostile-values"}),
+    "state-lossy": ("state", {"state.round-trip"}),
+    "state-garbage": ("state", {"state.hostile"}),
+    "port-type": ("ports", {"ports.audio"}),
+    "reset": ("lifecycle", {"lifecycle.reset"}),
+    "offsets": ("audio", {"audio.sample-offsets"}),
+    "gui-size": ("gui", {"gui.create-destroy"}),
+    "timer-support": ("gui", {"gui.timers-and-fds"}),
+    "allocation": ("realtime", {"realtime.allocations"}),
+    "wrong-thread": ("threads", {"threads.host-calls"}),
+    "shared-state": ("instances", {"instances.independent"}),
+}
+CLAP_LINUX_ONLY = {"allocation"}
 
 failures = []
 
@@ -114,18 +136,19 @@ def errors(tool, plugin, workdir):
     return 0
 
 
-def faults(tool, plugin, windows, probe):
+def faults(tool, plugin, windows, probe, table=FAULTS, linux_only=LINUX_ONLY,
+           windows_only=WINDOWS_ONLY, strictness="10"):
     code, out, _ = tool.run([plugin, "--strictness", "10", "--seed", "5"])
     if code == SKIPPED:
         return SKIPPED
     check(code == 0, "clean faulty instrument fails:\n" + out)
-    for fault, (family, expected) in FAULTS.items():
-        if fault in (WINDOWS_ONLY if not windows else LINUX_ONLY):
+    for fault, (family, expected) in table.items():
+        if fault in (windows_only if not windows else linux_only):
             continue
-        if fault in LINUX_ONLY and not probe:
+        if fault in linux_only and not probe:
             continue
-        code, out, err = tool.run([plugin, "--strictness", "10", "--seed", "5", "--only", family],
-                                  fault)
+        code, out, err = tool.run([plugin, "--strictness", strictness, "--seed", "5", "--only",
+                                   family], fault)
         got = failed(out)
         check(code == 1, "fault %s: exit code %d, expected 1 (%s)\n%s" % (fault, code, err, out))
         check(got & expected and got <= expected,
@@ -138,6 +161,26 @@ def faults(tool, plugin, windows, probe):
         check(verdicts(out).get("realtime.allocations", ("",))[0] == "n/a",
               "Windows allocations should be not measurable:\n" + out)
     return 0
+
+
+def clap_faults(tool, plugin, windows, probe):
+    """The CLAP families at a low strictness (small audio matrices), then
+    the choice of a plug-in by id."""
+    cases = [
+        (["--plugin-id", "no.such.plugin"], 3, "no CLAP plug-in of id 'no.such.plugin'"),
+        (["--only", "programs"], 2, "a CLAP plug-in has no check named 'programs'"),
+    ]
+    for args, code, message in cases:
+        got, out, err = tool.run([plugin] + args)
+        if got == SKIPPED:
+            return SKIPPED
+        check(got == code, "%s: exit code %d, expected %d (%s)" % (args, got, code, err.strip()))
+        check(message in err, "%s: %r not in %r" % (args, message, err))
+    got, out, _ = tool.run([plugin, "--plugin-id", "t815.test.faulty-clap", "--only",
+                            "identity", "--seed", "3"], "descriptor")
+    check(got == 1 and "--plugin-id t815.test.faulty-clap" in out,
+          "a failure with --plugin-id says how to repeat it:\n" + out)
+    return faults(tool, plugin, windows, probe, CLAP_FAULTS, CLAP_LINUX_ONLY, set(), "3")
 
 
 def clean(tool, plugin):
@@ -174,7 +217,7 @@ def main():
     parser.add_argument("--no-probe", action="store_true",
                         help="the build cannot see heap and lock calls (a sanitizer build)")
     parser.add_argument("plugin")
-    parser.add_argument("group", choices=["errors", "faults", "clean", "survey"])
+    parser.add_argument("group", choices=["errors", "faults", "clap-faults", "clean", "survey"])
     args = parser.parse_args()
     runner = [part for part in args.runner.split("|") if part]
     with tempfile.TemporaryDirectory() as workdir:
@@ -183,6 +226,8 @@ def main():
             result = errors(tool, args.plugin, workdir)
         elif args.group == "faults":
             result = faults(tool, args.plugin, args.windows, not args.no_probe)
+        elif args.group == "clap-faults":
+            result = clap_faults(tool, args.plugin, args.windows, not args.no_probe)
         elif args.group == "clean":
             result = clean(tool, args.plugin)
         else:

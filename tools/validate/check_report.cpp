@@ -45,7 +45,8 @@ std::string jsonString(const std::string& text) {
 }
 
 std::string reproduceHint(const Report& report, const std::string& check) {
-    return "reproduce: t815-validate " + report.pluginPath + " --strictness " +
+    const std::string id = report.pluginId.empty() ? "" : " --plugin-id " + report.pluginId;
+    return "reproduce: t815-validate " + report.pluginPath + id + " --strictness " +
            std::to_string(report.strictness) + " --seed " + std::to_string(report.seed) +
            " --only " + check;
 }

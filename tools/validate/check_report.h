@@ -17,6 +17,7 @@ struct CheckResult {
 
 struct Report {
     std::string pluginPath;
+    std::string pluginId; // the CLAP plug-in chosen with --plugin-id, if any
     std::string pluginName;
     int strictness = 5;
     std::uint64_t seed = 0;

@@ -1,5 +1,7 @@
-// t815-validate: checks a VST 2.4 instrument the way demanding hosts use
-// it, family after family, and exits non-zero when any check fails.
+// t815-validate: checks a VST 2.4 or CLAP instrument the way demanding
+// hosts use it, family after family, and exits non-zero when any check
+// fails.
+#include "clap_validation.h"
 #include "platform_io.h"
 #include "t815_version.h"
 #include "validate_options.h"
@@ -35,6 +37,19 @@ const Family kFamilies[] = {
     {"threads", 7, checkThreads},       {"instances", 8, checkInstances},
 };
 
+const Family kClapFamilies[] = {
+    {"identity", 1, checkClapIdentity},
+    {"parameters", 1, checkClapParameters},
+    {"state", 1, checkClapState},
+    {"ports", 1, checkClapPorts},
+    {"lifecycle", 3, checkClapLifecycle},
+    {"audio", 1, checkClapAudio},
+    {"gui", 5, checkClapGui},
+    {"realtime", 6, checkClapRealtime},
+    {"threads", 7, checkClapThreads},
+    {"instances", 8, checkClapInstances},
+};
+
 int fail(ExitCode code, const std::string& message) {
     std::fprintf(stderr, "t815-validate: %s\n", message.c_str());
     return code;
@@ -47,6 +62,14 @@ bool selected(const Family& family, const std::string& only) {
     const std::string prefix = only.substr(0, only.find('.'));
     if (prefix == family.name) return true;
     return prefix == "audio" && std::string(family.name) == "automation";
+}
+
+// Whether --only names a family of the table or one of its checks.
+template <std::size_t N> bool knownCheck(const Family (&families)[N], const std::string& only) {
+    bool known = only.empty();
+    for (const Family& family : families)
+        known = known || selected(family, only);
+    return known;
 }
 
 // An exception thrown by the plug-in through its entry points fails the
@@ -66,6 +89,38 @@ void runFamily(const Family& family, Validation& validation) {
     endCheck(report, Verdict::Fail, "a C++ exception left the plug-in" + what);
 }
 
+// The CLAP families: each instance is loaded afresh from the library.
+int runClap(const ValidateOptions& options, Validation& validation) {
+    if (!knownCheck(kClapFamilies, options.only))
+        return fail(kExitUsage, "--only: a CLAP plug-in has no check named '" + options.only + "'");
+    std::string error;
+    HostedPlugin plugin;
+    if (!loadClap(validation, plugin, error)) return fail(kExitPlugin, error);
+    const std::string name = plugin.clap->plugin->desc && plugin.clap->plugin->desc->name
+                                 ? plugin.clap->plugin->desc->name
+                                 : "";
+    unloadHostedPlugin(plugin);
+    Report& report = validation.report;
+    report.pluginPath = options.pluginPath;
+    report.pluginName = name;
+    report.pluginId = options.pluginId;
+    report.strictness = options.strictness;
+    report.seed = validation.seed;
+    installCrashReporter(report);
+    std::printf("t815-validate %s ('%s', CLAP), strictness %d, seed %llu\n",
+                options.pluginPath.c_str(), name.c_str(), options.strictness,
+                static_cast<unsigned long long>(validation.seed));
+    for (const Family& family : kClapFamilies) {
+        if (!selected(family, options.only)) continue;
+        if (options.only.empty() && family.strictness > options.strictness) continue;
+        runFamily(family, validation);
+    }
+    printSummary(report);
+    if (!options.jsonPath.empty() && !writeJsonReport(report, options.jsonPath, error))
+        return fail(kExitReport, error);
+    return failureCount(report) > 0 ? kExitFailed : kExitPassed;
+}
+
 int run(const std::vector<std::string>& arguments) {
     ValidateOptions options;
     std::string error;
@@ -79,10 +134,8 @@ int run(const std::vector<std::string>& arguments) {
         std::printf("t815-validate %s\n", kProjectVersion);
         return kExitPassed;
     }
-    bool known = options.only.empty();
-    for (const Family& family : kFamilies)
-        known = known || selected(family, options.only);
-    if (!known) return fail(kExitUsage, "--only: no check named '" + options.only + "'");
+    if (!knownCheck(kFamilies, options.only) && !knownCheck(kClapFamilies, options.only))
+        return fail(kExitUsage, "--only: no check named '" + options.only + "'");
 
     Validation validation;
     validation.strictness = options.strictness;
@@ -93,6 +146,17 @@ int run(const std::vector<std::string>& arguments) {
                                 1000000000ull;
     validation.host.processLevel = kVstProcessLevelRealtime;
     validation.host.productName = "t815-validate";
+    validation.pluginPath = options.pluginPath;
+    validation.pluginId = options.pluginId;
+    {
+        PluginLibrary library;
+        const bool isClap = loadVstOrClapLibrary(library, options.pluginPath, error) &&
+                            library.format == PluginFormat::Clap;
+        unloadPluginLibrary(library);
+        if (isClap) return runClap(options, validation);
+    }
+    if (!knownCheck(kFamilies, options.only))
+        return fail(kExitUsage, "--only: no check named '" + options.only + "'");
     setHostContext(&validation.host);
     if (!loadPluginLibrary(validation.library, options.pluginPath, error))
         return fail(kExitPlugin, error);

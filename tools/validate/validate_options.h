@@ -1,5 +1,5 @@
-// The validator's command line: the plug-in, how strict, the seed, a JSON
-// report, and one check or family to run alone.
+// The validator's command line: the plug-in (and which of a CLAP factory's), how strict, the seed,
+// a JSON report, and one check or family to run alone.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 struct ValidateOptions {
     std::string pluginPath;
+    std::string pluginId; // --plugin-id: the CLAP plug-in of a factory that holds several
     int strictness = 5;
     std::uint64_t seed = 0;
     bool seedGiven = false;

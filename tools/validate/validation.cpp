@@ -179,9 +179,17 @@ void processBlock(AEffect* effect, AudioBuffers& buffers, VstInt32 frames) {
 }
 
 void addToStats(AudioStats& stats, const AudioBuffers& buffers, VstInt32 frames) {
-    for (VstInt32 i = 0; i < frames; ++i) {
-        for (const auto& channel : buffers.outputs) {
-            const float sample = channel[static_cast<std::size_t>(i)];
+    std::vector<const float*> channels;
+    for (const auto& channel : buffers.outputs)
+        channels.push_back(channel.data());
+    addChannelsToStats(stats, channels.data(), static_cast<int>(channels.size()), frames);
+}
+
+void addChannelsToStats(AudioStats& stats, const float* const* channels, int channelCount,
+                        int frames) {
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < channelCount; ++c) {
+            const float sample = channels[c][i];
             const bool finite = std::isfinite(sample);
             const bool subnormal = isSubnormal(sample);
             if (!finite) ++stats.nonFinite;

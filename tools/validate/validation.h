@@ -14,7 +14,9 @@
 #include <vector>
 
 struct Validation {
-    PluginLibrary library;
+    PluginLibrary library; // VST 2.4; a CLAP plug-in is loaded afresh per instance
+    std::string pluginPath;
+    std::string pluginId; // the CLAP plug-in of a factory that holds several
     HostContext host;
     int strictness = 5;
     std::uint64_t seed = 0;
@@ -106,6 +108,8 @@ void prepareBuffers(AudioBuffers& buffers, const AEffect* effect, VstInt32 frame
 void processBlock(AEffect* effect, AudioBuffers& buffers, VstInt32 frames);
 
 void addToStats(AudioStats& stats, const AudioBuffers& buffers, VstInt32 frames);
+void addChannelsToStats(AudioStats& stats, const float* const* channels, int channelCount,
+                        int frames);
 
 // Empty when the output is finite, free of subnormals and within the limit.
 std::string audioProblem(const AudioStats& stats);
