@@ -6,11 +6,16 @@
 // notifications, audio); the core's key slots only where nothing public
 // shows a note-off.
 #include "gdi_readback.h"
+#include "panel_check_points.h"
+#include "panel_scale.h"
+#include "panel_snapshot.h"
 #include "plugin_host_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
+#include <utility>
 
 namespace t815::test {
 namespace {
@@ -134,6 +139,36 @@ TEST_F(EditorWindowTest, ThePanelIsAChildOfTheHostsWindowOfThePanelsSize) {
     wchar_t title[32] = {};
     GetWindowTextW(panel, title, 32);
     EXPECT_STREQ(title, L"Veltrano T-815");
+}
+
+TEST_F(EditorWindowTest, TheScreensDpiThenTheHostsScaleSizeThePanelWhichAsksTheHostToFollow) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (dpi != 96) GTEST_SKIP() << "the screen is not at 96 DPI";
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(920, 430));
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 2.0f), 1);
+    open();
+    RECT client{};
+    GetClientRect(panel, &client);
+    EXPECT_EQ(std::make_pair(int(client.right), int(client.bottom)), std::make_pair(1840, 860));
+    hostRecord.canSizeWindow = true;
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 1.5f), 1);
+    GetClientRect(panel, &client);
+    EXPECT_EQ(std::make_pair(int(client.right), int(client.bottom)), std::make_pair(1380, 645));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 1);
+    EXPECT_EQ(std::make_pair(hostRecord.sizeWindowWidth, hostRecord.sizeWindowHeight),
+              std::make_pair(VstIntPtr(1380), VstIntPtr(645)));
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(1380, 645));
+    // The panel answers at its scale: the power lamp's pixel at 1.5 shows it.
+    const Pixels pixels = (pump(60), readWindow(panel, 1380, 645));
+    const PanelCheckPoint& lamp = kPanelCheckPoints[4];
+    const Rgb shownLamp = pixels.at(scaled(PanelScale{6}, lamp.x), scaled(PanelScale{6}, lamp.y));
+    EXPECT_EQ(std::make_tuple(shownLamp.red, shownLamp.green, shownLamp.blue),
+              std::make_tuple(lamp.red, lamp.green, lamp.blue));
 }
 
 TEST_F(EditorWindowTest, PaintsThePanelsFilledAreasInTheirExactColours) {
