@@ -163,12 +163,12 @@ TEST_F(EditorWindowTest, TheScreensDpiThenTheHostsScaleSizeThePanelWhichAsksTheH
               std::make_pair(VstIntPtr(1380), VstIntPtr(645)));
     ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
     EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(1380, 645));
-    // The panel answers at its scale: the power lamp's pixel at 1.5 shows it.
+    // The panel paints at its scale (read where the host's window shows it).
     const Pixels pixels = (pump(60), readWindow(panel, 1380, 645));
-    const PanelCheckPoint& lamp = kPanelCheckPoints[4];
-    const Rgb shownLamp = pixels.at(scaled(PanelScale{6}, lamp.x), scaled(PanelScale{6}, lamp.y));
-    EXPECT_EQ(std::make_tuple(shownLamp.red, shownLamp.green, shownLamp.blue),
-              std::make_tuple(lamp.red, lamp.green, lamp.blue));
+    const PanelCheckPoint& face = kPanelCheckPoints[5]; // the reset button
+    const Rgb shown = pixels.at(scaled(PanelScale{6}, face.x), scaled(PanelScale{6}, face.y));
+    EXPECT_EQ(std::make_tuple(shown.red, shown.green, shown.blue),
+              std::make_tuple(face.red, face.green, face.blue));
 }
 
 TEST_F(EditorWindowTest, PaintsThePanelsFilledAreasInTheirExactColours) {
