@@ -6,13 +6,14 @@
 // anywhere; the middle button and the scroll wheel do nothing), runs the
 // 35 ms repaint timer's work when its time has come, and paints when
 // anything asked for it: the whole panel on a Cairo image, copied to the
-// window in one step.
+// window in one step. The window is the panel's size at its scale (the
+// host's, else the X server's Xft.dpi), and a new scale resizes it.
 //
-// Threads: hosts call open, idle and close from threads of their choosing,
-// and XInitThreads is not ours to call, so every call on an X connection is
-// made under editorCalls, a lock that only these three editor calls and the
-// panel snapshot take (never the audio thread); the panel's interaction
-// fields belong to whoever holds it. requestRepaint may come from any thread, the
+// Threads: hosts call open, idle, close, the scale and the size from
+// threads of their choosing, and XInitThreads is not ours to call, so every
+// call on an X connection is made under editorCalls, a lock that only these
+// editor calls and the panel snapshot take (never the audio thread); the
+// panel's interaction fields and its scale belong to whoever holds it. requestRepaint may come from any thread, the
 // audio thread included: it only sets the instance's panelRepaintDue flag,
 // which the idle call takes.
 // X errors on our connection (a host window that went away, say) are
