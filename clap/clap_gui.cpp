@@ -1,5 +1,7 @@
 // The gui extension: the panel embedded in the host's window (Win32 or X11,
-// never floating), at its one size. Where the window system gives the panel
+// never floating), at the size of its scale: the host's (set_scale), else
+// the display's. The host does not resize it; a new scale while the panel is
+// open resizes it and asks the host to follow. Where the window system gives the panel
 // no thread of its own (X11), the host's timer is its idle call: CLAP hosts
 // make no other. A host without timers that watches file descriptors gets
 // the panel's X connection to watch instead (then the panel repaints for
@@ -86,14 +88,25 @@ void CLAP_CALL guiDestroy(const clap_plugin* plugin) {
     if (ClapPlugin* face = clapPluginOf(plugin)) destroyClapGui(*face);
 }
 
-bool CLAP_CALL guiSetScale(const clap_plugin*, double) {
-    return false; // drawn at its one size
+bool CLAP_CALL guiSetScale(const clap_plugin* plugin, double scale) {
+    ClapPlugin* face = clapPluginOf(plugin);
+    if (!face) return false;
+    const PanelSize before = editorSize(face->instance);
+    if (!setEditorScale(face->instance, scale)) return false;
+    const PanelSize after = editorSize(face->instance);
+    if (panelOpen(*face) && face->hostGui &&
+        (after.width != before.width || after.height != before.height))
+        face->hostGui->request_resize(face->host, std::uint32_t(after.width),
+                                      std::uint32_t(after.height));
+    return true;
 }
 
-bool CLAP_CALL guiSize(const clap_plugin*, std::uint32_t* width, std::uint32_t* height) {
-    if (!width || !height) return false;
-    *width = kEditorWidth;
-    *height = kEditorHeight;
+bool CLAP_CALL guiSize(const clap_plugin* plugin, std::uint32_t* width, std::uint32_t* height) {
+    ClapPlugin* face = clapPluginOf(plugin);
+    if (!face || !width || !height) return false;
+    const PanelSize size = editorSize(face->instance);
+    *width = std::uint32_t(size.width);
+    *height = std::uint32_t(size.height);
     return true;
 }
 
@@ -110,8 +123,9 @@ bool CLAP_CALL guiAdjustSize(const clap_plugin* plugin, std::uint32_t* width,
     return guiSize(plugin, width, height);
 }
 
-bool CLAP_CALL guiSetSize(const clap_plugin*, std::uint32_t width, std::uint32_t height) {
-    return width == kEditorWidth && height == kEditorHeight;
+bool CLAP_CALL guiSetSize(const clap_plugin* plugin, std::uint32_t width, std::uint32_t height) {
+    std::uint32_t ownWidth = 0, ownHeight = 0;
+    return guiSize(plugin, &ownWidth, &ownHeight) && width == ownWidth && height == ownHeight;
 }
 
 bool CLAP_CALL guiSetParent(const clap_plugin* plugin, const clap_window* window) {

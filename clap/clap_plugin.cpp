@@ -52,6 +52,8 @@ bool CLAP_CALL pluginInit(const clap_plugin* plugin) {
         hostExtension<clap_host_posix_fd_support>(face->host, CLAP_EXT_POSIX_FD_SUPPORT);
     if (face->hostFds && (!face->hostFds->register_fd || !face->hostFds->unregister_fd))
         face->hostFds = nullptr;
+    face->hostGui = hostExtension<clap_host_gui>(face->host, CLAP_EXT_GUI);
+    if (face->hostGui && !face->hostGui->request_resize) face->hostGui = nullptr;
     return true;
 }
 

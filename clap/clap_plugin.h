@@ -24,6 +24,7 @@ struct ClapPlugin {
     const clap_host_params* hostParams;        // null when the host lacks them
     const clap_host_timer_support* hostTimers; // null when the host lacks them
     const clap_host_posix_fd_support* hostFds; // null when the host lacks them
+    const clap_host_gui* hostGui;              // null when the host lacks it
 
     // Parameter values of the fresh instance.
     double defaultValues[kClapParamCount];

@@ -3,6 +3,7 @@
 // told there is no panel, and everything else has nothing to act on.
 #include "panel_editor.h"
 
+#include "editor_scale.h"
 #include "instrument_operations.h"
 
 namespace t815 {
@@ -19,6 +20,14 @@ void idleEditor(PluginInstance&) {}
 
 int editorEventDescriptor(PluginInstance&) {
     return -1;
+}
+
+bool setEditorScale(PluginInstance& instance, double factor) {
+    return takeHostScale(instance, factor);
+}
+
+PanelSize editorSize(PluginInstance& instance) {
+    return scaledPanelSize(chosenScale(instance, kUnitScale));
 }
 
 bool snapshotPanel(PluginInstance&, void*, long) {

@@ -78,9 +78,6 @@ constexpr int scaledSize(PanelScale scale, int v) {
 }
 
 // The panel's size in window pixels at the scale (920 x 430 at 1).
-struct PanelSize {
-    int width, height;
-};
 constexpr PanelSize scaledPanelSize(PanelScale scale) {
     return {scaled(scale, kEditorWidth), scaled(scale, kEditorHeight)};
 }

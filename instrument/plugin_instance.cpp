@@ -31,6 +31,8 @@ void setHostSideDefaults(PluginInstance& instance) {
     instance.dragStartValue = 0.0f;
     instance.resetButtonDown = false;
     instance.aboutVisible = false;
+    instance.hostScaleQuarters = 0;
+    instance.openScaleQuarters = 4;
     instance.coreBusy = false;
     instance.blocksTaken = 0;
     instance.stalledAtBlock = ~0u;

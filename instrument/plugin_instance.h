@@ -66,6 +66,8 @@ struct PluginInstance {
     float dragStartValue;
     bool resetButtonDown;
     bool aboutVisible;
+    std::atomic<std::int32_t> hostScaleQuarters; // a host's explicit scale, 4..16; 0: none given
+    std::int32_t openScaleQuarters;              // the open panel's scale, 4..16
 
     // The hand-off (hand_off.h).
     HostSettings hostSettings;              // what the host and the panel read, from any thread

@@ -81,7 +81,8 @@ PlayerWindow* openPlayerWindow(PluginInstance& instance, std::string& error) {
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame{0, 0, kEditorWidth, kEditorHeight};
+    const PanelSize panel = editorSize(instance); // at the display's scale
+    RECT frame{0, 0, panel.width, panel.height};
     AdjustWindowRect(&frame, style, FALSE);
     window->window = CreateWindowExW(0, kWindowClass, L"T-815", style, CW_USEDEFAULT, CW_USEDEFAULT,
                                      frame.right - frame.left, frame.bottom - frame.top, nullptr,

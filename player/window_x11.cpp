@@ -90,18 +90,19 @@ PlayerWindow* openPlayerWindow(PluginInstance& instance, std::string& error) {
     window->instance = &instance;
     window->display = display;
     const int screen = DefaultScreen(display);
+    const PanelSize panel = editorSize(instance); // at the display's scale (Xft.dpi)
     window->window =
-        XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, kEditorWidth, kEditorHeight,
+        XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, panel.width, panel.height,
                             0, BlackPixel(display, screen), BlackPixel(display, screen));
     XStoreName(display, window->window, "T-815");
     XClassHint classHint{const_cast<char*>("t815-play"), const_cast<char*>("T-815")};
     XSetClassHint(display, window->window, &classHint);
-    // A fixed size: the panel is drawn at one size.
+    // A fixed size: the panel's.
     XSizeHints* size = XAllocSizeHints();
     if (size) {
         size->flags = PMinSize | PMaxSize;
-        size->min_width = size->max_width = kEditorWidth;
-        size->min_height = size->max_height = kEditorHeight;
+        size->min_width = size->max_width = panel.width;
+        size->min_height = size->max_height = panel.height;
         XSetWMNormalHints(display, window->window, size);
         XFree(size);
     }

@@ -520,6 +520,26 @@ TEST(ClapGui, ApiSizeAndTimerWithoutAWindow) {
     EXPECT_EQ(w, 920u);
     EXPECT_EQ(h, 430u);
     EXPECT_FALSE(clap.gui->can_resize(clap.plugin));
+    // The host's scale sizes the gui; nonsense is refused and changes nothing.
+    const struct {
+        double scale;
+        bool taken;
+        std::uint32_t width, height;
+    } scales[] = {{2.0, true, 1840, 860},       {std::nan(""), false, 1840, 860},
+                  {-1.0, false, 1840, 860},     {0.0, false, 1840, 860},
+                  {HUGE_VAL, false, 1840, 860}, {1.75, true, 1610, 753},
+                  {1.0, true, 920, 430}};
+    for (const auto& c : scales) {
+        EXPECT_EQ(clap.gui->set_scale(clap.plugin, c.scale), c.taken) << c.scale;
+        ASSERT_TRUE(clap.gui->get_size(clap.plugin, &w, &h));
+        EXPECT_EQ(std::make_pair(w, h), std::make_pair(c.width, c.height)) << c.scale;
+        std::uint32_t askedWidth = 5000, askedHeight = 10;
+        ASSERT_TRUE(clap.gui->adjust_size(clap.plugin, &askedWidth, &askedHeight));
+        EXPECT_EQ(std::make_pair(askedWidth, askedHeight), std::make_pair(c.width, c.height));
+        EXPECT_TRUE(clap.gui->set_size(clap.plugin, c.width, c.height));
+        EXPECT_FALSE(clap.gui->set_size(clap.plugin, c.width + 1, c.height));
+    }
+    EXPECT_TRUE(clap.host.resizeRequests.empty()); // nothing open to resize
     EXPECT_FALSE(clap.gui->create(clap.plugin, other, false));
     EXPECT_FALSE(clap.gui->create(clap.plugin, api, true));
     ASSERT_TRUE(clap.gui->create(clap.plugin, api, false));

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -135,12 +136,14 @@ struct TestHost {
     clap_host_timer_support timers{registerTimer, unregisterTimer};
     clap_host_params params{rescan, clear, requestFlush};
     clap_host_posix_fd_support fds{registerFd, modifyFd, unregisterFd};
+    clap_host_gui gui{resizeHintsChanged, requestResize, requestShow, requestHide, closed};
     bool offerTimers = true;
     bool offerFds = false;
     std::vector<clap_id> liveTimers;
     std::vector<int> liveFds;
     std::uint32_t timerPeriod = 0;
     int flushRequests = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> resizeRequests; // width, height
 
     static TestHost& of(const clap_host* host) { return *static_cast<TestHost*>(host->host_data); }
     static const void* CLAP_CALL extension(const clap_host* host, const char* id) {
@@ -148,6 +151,7 @@ struct TestHost {
         if (std::strcmp(id, CLAP_EXT_TIMER_SUPPORT) == 0)
             return self.offerTimers ? &self.timers : nullptr;
         if (std::strcmp(id, CLAP_EXT_PARAMS) == 0) return &self.params;
+        if (std::strcmp(id, CLAP_EXT_GUI) == 0) return &self.gui;
         if (std::strcmp(id, CLAP_EXT_POSIX_FD_SUPPORT) == 0)
             return self.offerFds ? &self.fds : nullptr;
         return nullptr;
@@ -188,6 +192,15 @@ struct TestHost {
     static void CLAP_CALL rescan(const clap_host*, std::uint32_t) {}
     static void CLAP_CALL clear(const clap_host*, clap_id, std::uint32_t) {}
     static void CLAP_CALL requestFlush(const clap_host* host) { ++of(host).flushRequests; }
+    static void CLAP_CALL resizeHintsChanged(const clap_host*) {}
+    static bool CLAP_CALL requestResize(const clap_host* host, std::uint32_t width,
+                                        std::uint32_t height) {
+        of(host).resizeRequests.emplace_back(width, height);
+        return true;
+    }
+    static bool CLAP_CALL requestShow(const clap_host*) { return false; }
+    static bool CLAP_CALL requestHide(const clap_host*) { return false; }
+    static void CLAP_CALL closed(const clap_host*, bool) {}
 };
 
 struct Stereo {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <thread>
+#include <utility>
 
 #ifdef _WIN32
 #include "gdi_readback.h"
@@ -78,6 +79,11 @@ struct HostWindow {
             ++count;
         return count;
     }
+    std::pair<int, int> childSize() const {
+        RECT area{};
+        GetClientRect(GetWindow(window, GW_CHILD), &area);
+        return {area.right, area.bottom};
+    }
     Colour pixel(int x, int y) const {
         HWND child = GetWindow(window, GW_CHILD);
         if (!child) return {-1, -1, -1};
@@ -133,6 +139,16 @@ struct HostWindow {
         XQueryTree(display, window, &root, &up, &list, &count);
         if (list) XFree(list);
         return static_cast<int>(count);
+    }
+    std::pair<int, int> childSize() const {
+        Window root, up, *list = nullptr;
+        unsigned count = 0;
+        XQueryTree(display, window, &root, &up, &list, &count);
+        const Window child = count ? list[count - 1] : 0;
+        if (list) XFree(list);
+        XWindowAttributes attributes{};
+        if (child) XGetWindowAttributes(display, child, &attributes);
+        return {attributes.width, attributes.height};
     }
     Colour pixel(int x, int y) const {
         Window root, up, *list = nullptr;
@@ -195,6 +211,30 @@ TEST(ClapPanel, EmbedsThePanelPaintsItExactlyAndClosesWithTheInstance) {
     // Destroyed with the panel open: the panel goes first.
     clap.reset();
     EXPECT_EQ(host.children(), 0);
+}
+
+TEST(ClapPanel, ANewScaleResizesTheOpenPanelAndAsksTheHostToFollow) {
+    HostWindow host;
+    if (!host.usable()) GTEST_SKIP() << "no window system";
+    auto clap = std::make_unique<ClapInstance>();
+    const clap_window parent = host.handle();
+    ASSERT_TRUE(clap->gui->create(clap->plugin, parent.api, false));
+    ASSERT_TRUE(clap->gui->set_scale(clap->plugin, 1.25));
+    ASSERT_TRUE(clap->gui->set_parent(clap->plugin, &parent));
+    ASSERT_TRUE(clap->gui->show(clap->plugin));
+    host.run(*clap);
+    EXPECT_EQ(host.childSize(), std::make_pair(1150, 538));
+    EXPECT_TRUE(clap->host.resizeRequests.empty());       // opened at the size the host asked for
+    ASSERT_TRUE(clap->gui->set_scale(clap->plugin, 0.5)); // 1, the least
+    ASSERT_TRUE(clap->gui->set_scale(clap->plugin, 1.0)); // no change: nothing asked
+    host.run(*clap);
+    EXPECT_EQ(host.childSize(), std::make_pair(920, 430));
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> asked{{920, 430}};
+    EXPECT_EQ(clap->host.resizeRequests, asked);
+    const PanelCheckPoint& lamp = kPanelCheckPoints[4];
+    EXPECT_TRUE(
+        runUntil(host, *clap, [&] { return host.pixel(lamp.x, lamp.y) == expected(lamp); }));
+    clap->gui->destroy(clap->plugin);
 }
 
 TEST(ClapPanel, TheTimerComesAndGoesWithThePanel) {

@@ -6,11 +6,16 @@
 // notifications, audio); the core's key slots only where nothing public
 // shows a note-off.
 #include "gdi_readback.h"
+#include "panel_check_points.h"
+#include "panel_scale.h"
+#include "panel_snapshot.h"
 #include "plugin_host_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
+#include <utility>
 
 namespace t815::test {
 namespace {
@@ -134,6 +139,36 @@ TEST_F(EditorWindowTest, ThePanelIsAChildOfTheHostsWindowOfThePanelsSize) {
     wchar_t title[32] = {};
     GetWindowTextW(panel, title, 32);
     EXPECT_STREQ(title, L"Veltrano T-815");
+}
+
+TEST_F(EditorWindowTest, TheScreensDpiThenTheHostsScaleSizeThePanelWhichAsksTheHostToFollow) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (dpi != 96) GTEST_SKIP() << "the screen is not at 96 DPI";
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(920, 430));
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 2.0f), 1);
+    open();
+    RECT client{};
+    GetClientRect(panel, &client);
+    EXPECT_EQ(std::make_pair(int(client.right), int(client.bottom)), std::make_pair(1840, 860));
+    hostRecord.canSizeWindow = true;
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 1.5f), 1);
+    GetClientRect(panel, &client);
+    EXPECT_EQ(std::make_pair(int(client.right), int(client.bottom)), std::make_pair(1380, 645));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 1);
+    EXPECT_EQ(std::make_pair(hostRecord.sizeWindowWidth, hostRecord.sizeWindowHeight),
+              std::make_pair(VstIntPtr(1380), VstIntPtr(645)));
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(1380, 645));
+    // The panel paints at its scale (read where the host's window shows it).
+    const Pixels pixels = (pump(60), readWindow(panel, 1380, 645));
+    const PanelCheckPoint& face = kPanelCheckPoints[5]; // the reset button
+    const Rgb shown = pixels.at(scaled(PanelScale{6}, face.x), scaled(PanelScale{6}, face.y));
+    EXPECT_EQ(std::make_tuple(shown.red, shown.green, shown.blue),
+              std::make_tuple(face.red, face.green, face.blue));
 }
 
 TEST_F(EditorWindowTest, PaintsThePanelsFilledAreasInTheirExactColours) {

@@ -9,6 +9,7 @@
 #include "panel_state.h"
 #include "plugin_host_fixture.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
@@ -17,11 +18,14 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include <unistd.h>
 
@@ -161,6 +165,36 @@ class X11PanelTest : public PluginTest {
         button(which, false);
     }
 
+    std::pair<int, int> windowSize() {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, panelWindow(parent), &attributes);
+        return {attributes.width, attributes.height};
+    }
+
+    // Pixels of the panel window that differ from the plug-in's snapshot of
+    // the same size, over the part the screen shows; -1 when either cannot
+    // be had.
+    int pixelsUnlikeSnapshot(int width, int height) {
+        std::vector<std::uint8_t> snapshot(std::size_t(width) * height * 4);
+        if (dispatch(effVendorSpecific, kPanelSnapshotIndex, width * 4, snapshot.data()) != 1)
+            return -1;
+        const int shownWidth = std::min(width, DisplayWidth(display, DefaultScreen(display)));
+        const int shownHeight = std::min(height, DisplayHeight(display, DefaultScreen(display)));
+        XImage* image = XGetImage(display, panelWindow(parent), 0, 0, unsigned(shownWidth),
+                                  unsigned(shownHeight), AllPlanes, ZPixmap);
+        if (!image) return -1;
+        int differing = 0;
+        for (int y = 0; y < shownHeight; ++y)
+            for (int x = 0; x < shownWidth; ++x) {
+                const unsigned long value = XGetPixel(image, x, y);
+                const std::uint8_t* p = &snapshot[(std::size_t(y) * width + x) * 4];
+                differing += ((value >> 16) & 255) != p[0] || ((value >> 8) & 255) != p[1] ||
+                             (value & 255) != p[2];
+            }
+        XDestroyImage(image);
+        return differing;
+    }
+
     bool keyHeldInCore(int key) { return keyHeld(readHeldKeys(instance()), key); }
     float parameter(int index) {
         const float value = effect->getParameter(effect, index);
@@ -183,20 +217,62 @@ TEST_F(X11PanelTest, OpensAChildOfTheHostWindowAndPaintsThePanelExactly) {
     ASSERT_TRUE(idleUntil([&] { return showsAt(pointNamed("power lamp")); }));
     expectPoints(kPanelCheckPoints);
     // The window shows the off-screen image whole, pixel for pixel.
-    std::vector<std::uint8_t> snapshot(920 * 430 * 4);
-    ASSERT_EQ(dispatch(effVendorSpecific, kPanelSnapshotIndex, 920 * 4, snapshot.data()), 1);
-    XImage* image = XGetImage(display, panelWindow(parent), 0, 0, 920, 430, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    int differing = 0;
-    for (int y = 0; y < 430; ++y)
-        for (int x = 0; x < 920; ++x) {
-            const unsigned long value = XGetPixel(image, x, y);
-            const std::uint8_t* p = &snapshot[(y * 920 + x) * 4];
-            differing += ((value >> 16) & 255) != p[0] || ((value >> 8) & 255) != p[1] ||
-                         (value & 255) != p[2];
-        }
-    XDestroyImage(image);
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(pixelsUnlikeSnapshot(920, 430), 0);
+}
+
+// The root window's X resources for the length of a test: what a desktop
+// sets for its programs (xrdb), read by the connections opened meanwhile.
+struct ScreenResources {
+    Display* display;
+    ScreenResources(Display* display, const char* text) : display(display) {
+        XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(text),
+                        int(std::strlen(text)));
+        XSync(display, False);
+    }
+    ~ScreenResources() {
+        XDeleteProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER);
+        XSync(display, False);
+    }
+};
+
+TEST_F(X11PanelTest, TheScreensDpiThenTheHostsScaleSizeThePanelWhichAsksTheHostToFollow) {
+    ScreenResources resources(display, "Xft.antialias:\t1\nXft.dpi:\t192\n");
+    XResizeWindow(display, parent, 1840, 860);
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right, 1840);
+    EXPECT_EQ(rect->bottom, 860);
+    ASSERT_EQ(open(), 1);
+    EXPECT_EQ(windowSize(), std::make_pair(1840, 860));
+    EXPECT_TRUE(idleUntil([&] { return pixelsUnlikeSnapshot(1840, 860) == 0; }));
+
+    // The host's scale wins over the screen's, and the open panel follows
+    // it and asks the host to resize, where the host can.
+    hostRecord.canSizeWindow = true;
+    const struct {
+        float factor;
+        bool hostCanResize;
+        int width, height, sizeWindowCalls;
+    } steps[] = {
+        {1.5f, true, 1380, 645, 1},
+        {1.5f, true, 1380, 645, 1}, // no change, nothing asked
+        {1.0f, false, 920, 430, 1},
+    };
+    for (const auto& step : steps) {
+        hostRecord.canSizeWindow = step.hostCanResize;
+        EXPECT_EQ(
+            dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, step.factor),
+            1);
+        EXPECT_EQ(windowSize(), std::make_pair(step.width, step.height)) << step.factor;
+        EXPECT_EQ(hostRecord.sizeWindowCalls, step.sizeWindowCalls) << step.factor;
+        ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect->right, step.width);
+        EXPECT_TRUE(idleUntil([&] { return pixelsUnlikeSnapshot(step.width, step.height) == 0; }))
+            << step.factor;
+    }
+    EXPECT_EQ(hostRecord.sizeWindowWidth, 1380);
+    EXPECT_EQ(hostRecord.sizeWindowHeight, 645);
 }
 
 TEST_F(X11PanelTest, ButtonsKnobsAndWheelWorkWithTheRealPointer) {

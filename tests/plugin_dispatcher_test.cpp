@@ -1,6 +1,7 @@
 // The dispatcher's answers and the exact bytes it writes into host buffers:
 // program names fill exactly 24 bytes, identity strings and parameter texts
 // end at their zero, out-of-range and null requests write nothing.
+#include "panel_snapshot.h"
 #include "plugin_host_fixture.h"
 
 #include <algorithm>
@@ -168,6 +169,41 @@ TEST_F(PluginTest, EditorOpcodesMatchWhetherThePluginHasAnEditor) {
         EXPECT_EQ(dispatch(effEditClose), 0);
     }
     EXPECT_EQ(instance().editorWindow.load(), nullptr);
+}
+
+// The host's scale ('PreS', 'AeCs', the factor in opt) before the editor
+// opens: taken or refused, and the one rectangle follows it.
+TEST_F(PluginTest, TheHostsEditorScaleSizesTheEditorRectangle) {
+    if (!kPluginHasEditor) GTEST_SKIP() << "no editor";
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    const ERect* const first = rect;
+    const struct {
+        VstIntPtr value;
+        float factor;
+        VstIntPtr answer;
+        int width, height; // of the rectangle afterwards
+    } cases[] = {
+        {kEditorScaleValue, 2.0f, 1, 1840, 860},
+        {kEditorScaleValue, 1.3f, 1, 1150, 538}, // the nearest quarter step: 1.25
+        {kEditorScaleValue, NAN, 0, 1150, 538},
+        {kEditorScaleValue, INFINITY, 0, 1150, 538},
+        {kEditorScaleValue, 0.0f, 0, 1150, 538},
+        {kEditorScaleValue, -2.0f, 0, 1150, 538},
+        {0, 3.0f, 0, 1150, 538}, // not the scale message
+        {kEditorScaleValue, 9.0f, 1, 3680, 1720},
+        {kEditorScaleValue, 0.5f, 1, 920, 430},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, c.value, nullptr, c.factor),
+                  c.answer)
+            << c.factor;
+        ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect, first);
+        EXPECT_EQ(rect->right - rect->left, c.width) << c.factor;
+        EXPECT_EQ(rect->bottom - rect->top, c.height) << c.factor;
+    }
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 0); // no panel open, nothing to resize
 }
 
 TEST_F(PluginTest, SampleRateIsStoredWidened) {

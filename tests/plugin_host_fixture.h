@@ -61,12 +61,20 @@ struct HostRecord {
     std::atomic<int> updateDisplayCalls{0};
     std::atomic<bool> unexpectedArguments{false};
     AEffect* expectedEffect = nullptr;
+    // The editor's resize requests, answered only while the host says it
+    // can resize (audioMasterCanDo "sizeWindow").
+    bool canSizeWindow = false;
+    int sizeWindowCalls = 0;
+    VstIntPtr sizeWindowWidth = 0, sizeWindowHeight = 0;
 
     void reset(AEffect* effect) {
         calls = 0;
         updateDisplayCalls = 0;
         unexpectedArguments = false;
         expectedEffect = effect;
+        canSizeWindow = false;
+        sizeWindowCalls = 0;
+        sizeWindowWidth = sizeWindowHeight = 0;
     }
 };
 
@@ -74,6 +82,15 @@ inline HostRecord hostRecord;
 
 inline VstIntPtr VSTCALLBACK recordingHost(AEffect* effect, VstInt32 opcode, VstInt32 index,
                                            VstIntPtr value, void* ptr, float opt) {
+    if (opcode == audioMasterCanDo)
+        return hostRecord.canSizeWindow && ptr &&
+               std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0;
+    if (opcode == audioMasterSizeWindow) {
+        ++hostRecord.sizeWindowCalls;
+        hostRecord.sizeWindowWidth = index;
+        hostRecord.sizeWindowHeight = value;
+        return 1;
+    }
     ++hostRecord.calls;
     if (opcode == audioMasterUpdateDisplay) ++hostRecord.updateDisplayCalls;
     if (opcode != audioMasterUpdateDisplay || index != 0 || value != 0 || ptr != nullptr ||
@@ -263,6 +280,5 @@ struct RealTimeWork {
         }
     }
 };
-
 
 } // namespace t815::test

@@ -22,11 +22,12 @@ TEST(RenderOptions, DefaultsAndBothValueForms) {
     EXPECT_EQ(options.tailSeconds, 2.0);
     EXPECT_EQ(options.program, -1);
     EXPECT_FALSE(options.pcm16 || options.info || options.quiet);
+    EXPECT_EQ(options.panelScale, 0.0); // none asked
 
     RenderOptions all;
     ASSERT_TRUE(parse({"--plugin=p.so", "--midi", "song.mid", "--out=o.wav", "--rate", "48000",
                        "--block=64", "--tail", "0", "--program", "31", "--param", "2=0.25",
-                       "--param=4=1", "--pcm16", "--quiet"},
+                       "--param=4=1", "--pcm16", "--quiet", "--scale", "1.5"},
                       all, error))
         << error;
     EXPECT_EQ(all.pluginPath, "p.so");
@@ -42,6 +43,7 @@ TEST(RenderOptions, DefaultsAndBothValueForms) {
     EXPECT_EQ(all.parameters[1].index, 4);
     EXPECT_EQ(all.parameters[1].value, 1.0f);
     EXPECT_TRUE(all.pcm16 && all.quiet);
+    EXPECT_EQ(all.panelScale, 1.5);
 
     RenderOptions help;
     EXPECT_TRUE(parse({"--help"}, help, error)); // no plug-in needed
@@ -76,6 +78,9 @@ TEST(RenderOptions, BadValuesAreRefusedNamingTheOption) {
         {"--plugin", "p", "--param", "1=1.5"},
         {"--plugin", "p", "--param", "-1=0.5"},
         {"--plugin", "p", "--param", "=0.5"},
+        {"--plugin", "p", "--scale", "0.5"},
+        {"--plugin", "p", "--scale", "4.5"},
+        {"--plugin", "p", "--scale", "nan"},
         {"--plugin", "p", "--rate"},
     };
     for (const std::vector<std::string>& arguments : bad) {

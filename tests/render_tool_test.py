@@ -201,6 +201,9 @@ def group_panel(tool, work, plugin):
     tool.expect(["--plugin", plugin, "--panel", picture], 0, "920 x 430", stream="out")
     check(png_size(picture) == (920, 430, 8, 2), "an 8-bit RGB PNG of 920 x 430: %r" % (png_size(picture),))
     check(not os.path.exists(picture + ".partial"), "no partial file left")
+    scaled = os.path.join(work, "panel-2x.png")
+    tool.expect(["--plugin", plugin, "--panel", scaled, "--scale", "2"], 0, "1840 x 860", stream="out")
+    check(png_size(scaled) == (1840, 860, 8, 2), "an 8-bit RGB PNG of 1840 x 860: %r" % (png_size(scaled),))
     bad = os.path.join(work, "no-such-dir", "panel.png")
     tool.expect(["--plugin", plugin, "--panel", bad], 5, "cannot write '%s'" % bad)
 

@@ -31,12 +31,39 @@ bool canDo(const char* ability) {
            std::strcmp(ability, "receiveVstMidiEvent") == 0;
 }
 
+// The rectangle effEditGetRect hands out, at the editor's current size.
+ERect& updatedEditorRect(PluginInstance& instance) {
+    const PanelSize size = editorSize(instance);
+    ERect& rect = vst2PluginOf(instance).editorRect;
+    rect = {0, 0, static_cast<VstInt16>(size.height), static_cast<VstInt16>(size.width)};
+    return rect;
+}
+
+// A host's scale for the panel ('PreS' with 'AeCs', the factor in opt). An
+// open panel that changes size asks the host to resize its window, where
+// the host says it can.
+VstIntPtr takeEditorScale(PluginInstance& instance, float factor) {
+    const PanelSize before = editorSize(instance);
+    if (!setEditorScale(instance, factor)) return 0;
+    const ERect& rect = updatedEditorRect(instance);
+    const Vst2Plugin& plugin = vst2PluginOf(instance);
+    const bool resized = rect.right != before.width || rect.bottom != before.height;
+    if (resized && instance.editorWindow.load() && plugin.hostCallback) {
+        char sizeWindow[] = "sizeWindow";
+        AEffect* effect = &vst2PluginOf(instance).effect;
+        if (plugin.hostCallback(effect, audioMasterCanDo, 0, 0, sizeWindow, 0.0f) == 1)
+            plugin.hostCallback(effect, audioMasterSizeWindow, rect.right, rect.bottom, nullptr,
+                                0.0f);
+    }
+    return 1;
+}
+
 VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
     if (!kPluginHasEditor) return 0;
     switch (opcode) {
     case effEditGetRect:
         if (!ptr) return 0;
-        *static_cast<ERect**>(ptr) = &vst2PluginOf(instance).editorRect;
+        *static_cast<ERect**>(ptr) = &updatedEditorRect(instance);
         return 1;
     case effEditOpen:
         if (!ptr) return 0;
@@ -54,8 +81,11 @@ VstIntPtr editorOpcode(PluginInstance& instance, VstInt32 opcode, void* ptr) {
     }
 }
 
-VstIntPtr vendorSpecific(PluginInstance& instance, VstInt32 index, VstIntPtr value, void* ptr) {
+VstIntPtr vendorSpecific(PluginInstance& instance, VstInt32 index, VstIntPtr value, void* ptr,
+                         float opt) {
     if (index == kPanelSnapshotIndex) return snapshotPanel(instance, ptr, long(value)) ? 1 : 0;
+    if (kPluginHasEditor && index == kEditorScaleIndex && value == kEditorScaleValue)
+        return takeEditorScale(instance, opt);
     return 0;
 }
 
@@ -92,7 +122,7 @@ VstIntPtr dispatchOpcode(PluginInstance* instance, VstInt32 opcode, VstInt32 ind
     case effEditIdle:
         return editorOpcode(*instance, opcode, ptr);
     case effVendorSpecific:
-        return vendorSpecific(*instance, index, value, ptr);
+        return vendorSpecific(*instance, index, value, ptr, opt);
     case effProcessEvents:
         processMidiEvents(*instance, static_cast<const VstEvents*>(ptr));
         return 1;

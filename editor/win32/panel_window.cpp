@@ -9,6 +9,7 @@
 // button) and give it back at its release. A capture taken away by another
 // window ends the press as a release would, so no note is left sounding.
 #include "buffered_paint.h"
+#include "editor_scale.h"
 #include "instrument_operations.h"
 #include "panel_controls.h"
 #include "panel_editor.h"
@@ -37,6 +38,27 @@ HWND panelWindowOf(const PluginInstance& instance) {
 // whole panel without erasing, from any thread.
 void invalidatePanel(PluginInstance& instance) {
     if (HWND window = panelWindowOf(instance)) InvalidateRect(window, nullptr, FALSE);
+}
+
+PanelScale openScale(const PluginInstance& instance) {
+    return {instance.openScaleQuarters};
+}
+
+// The DPI of the host's window where Windows tells it per window (10 and
+// later; looked up at run time, as older Windows and Wine may lack it), else
+// the screen's.
+PanelScale displayScale(HWND parent) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    UINT dpi = parent && dpiForWindow ? dpiForWindow(parent) : 0;
+    if (dpi == 0) {
+        if (HDC screen = GetDC(nullptr)) {
+            dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+            ReleaseDC(nullptr, screen);
+        }
+    }
+    return scaleOfDpi(dpi);
 }
 
 PluginInstance* attachedInstance(HWND window) {
@@ -117,7 +139,7 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        if (instance && dc) paintPanelBuffered(dc, readPanelState(*instance));
+        if (instance && dc) paintPanelBuffered(dc, readPanelState(*instance), openScale(*instance));
         EndPaint(window, &paint);
         return 0;
     }
@@ -131,7 +153,7 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         PanelEvent event{};
         if (instance && panelEventOf(window, message, wParam, lParam, event)) {
             Win32PanelWindow panel(window);
-            handlePanelEvent(*instance, panel, event);
+            handlePanelEvent(*instance, panel, event, openScale(*instance));
         }
         return 0;
     }
@@ -167,9 +189,12 @@ bool openEditor(PluginInstance& instance, void* parentWindow) {
     // Some hosts open twice without a close: no orphan window or timer.
     closeEditor(instance);
     registerPanelClass();
+    const PanelScale scale = chosenScale(instance, displayScale(static_cast<HWND>(parentWindow)));
+    const PanelSize size = scaledPanelSize(scale);
+    instance.openScaleQuarters = scale.quarters;
     HWND window = CreateWindowExW(0, kPanelClassName, kPanelTitle, WS_CHILD | WS_VISIBLE, 0, 0,
-                                  kEditorWidth, kEditorHeight, static_cast<HWND>(parentWindow),
-                                  nullptr, moduleHandle, &instance);
+                                  size.width, size.height, static_cast<HWND>(parentWindow), nullptr,
+                                  moduleHandle, &instance);
     if (!window) return false;
     instance.editorWindow = window;
     instance.repaintHook = invalidatePanel;
@@ -182,6 +207,27 @@ void closeEditor(PluginInstance& instance) {
     if (!window) return;
     forgetWindow(instance, window);
     DestroyWindow(window);
+}
+
+bool setEditorScale(PluginInstance& instance, double factor) {
+    if (!takeHostScale(instance, factor)) return false;
+    HWND window = panelWindowOf(instance);
+    const PanelScale scale = chosenScale(instance, kUnitScale);
+    if (!window || scale.quarters == instance.openScaleQuarters) return true;
+    // A press in progress was measured at the old scale: it ends first.
+    Win32PanelWindow panel(window);
+    endPanelInteraction(instance, panel);
+    instance.openScaleQuarters = scale.quarters;
+    const PanelSize size = scaledPanelSize(scale);
+    SetWindowPos(window, nullptr, 0, 0, size.width, size.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
+
+PanelSize editorSize(PluginInstance& instance) {
+    if (panelWindowOf(instance)) return scaledPanelSize(openScale(instance));
+    return scaledPanelSize(chosenScale(instance, displayScale(nullptr)));
 }
 
 // The window procedure and its timer drive the panel: idle time is not needed.

@@ -6,13 +6,14 @@
 // anywhere; the middle button and the scroll wheel do nothing), runs the
 // 35 ms repaint timer's work when its time has come, and paints when
 // anything asked for it: the whole panel on a Cairo image, copied to the
-// window in one step.
+// window in one step. The window is the panel's size at its scale (the
+// host's, else the X server's Xft.dpi), and a new scale resizes it.
 //
-// Threads: hosts call open, idle and close from threads of their choosing,
-// and XInitThreads is not ours to call, so every call on an X connection is
-// made under editorCalls, a lock that only these three editor calls and the
-// panel snapshot take (never the audio thread); the panel's interaction
-// fields belong to whoever holds it. requestRepaint may come from any thread, the
+// Threads: hosts call open, idle, close, the scale and the size from
+// threads of their choosing, and XInitThreads is not ours to call, so every
+// call on an X connection is made under editorCalls, a lock that only these
+// editor calls and the panel snapshot take (never the audio thread); the
+// panel's interaction fields and its scale belong to whoever holds it. requestRepaint may come from any thread, the
 // audio thread included: it only sets the instance's panelRepaintDue flag,
 // which the idle call takes.
 // X errors on our connection (a host window that went away, say) are
@@ -20,6 +21,7 @@
 // handler or Xlib's default one, which would end the host's process.
 #include "panel_editor.h"
 
+#include "editor_scale.h"
 #include "instrument_operations.h"
 #include "panel_controls.h"
 #include "panel_image.h"
@@ -124,9 +126,31 @@ X11Editor* editorOf(const PluginInstance& instance) {
     return static_cast<X11Editor*>(instance.editorWindow.load(std::memory_order_acquire));
 }
 
+PanelScale openScale(const PluginInstance& instance) {
+    return {instance.openScaleQuarters};
+}
+
+// The display's scale: the X server's Xft.dpi resource over 96, as the
+// desktop's own programs read it.
+PanelScale displayScale(Display* display) {
+    return scaleOfDpi(xftDpiOf(XResourceManagerString(display)));
+}
+
+// The scale the panel is shown at, or would open at: a host's, else the
+// display's (read on a connection of its own while the panel is closed).
+PanelScale currentScale(const PluginInstance& instance) {
+    if (editorOf(instance)) return openScale(instance);
+    if (instance.hostScaleQuarters.load() != 0) return chosenScale(instance, kUnitScale);
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return kUnitScale;
+    const PanelScale scale = displayScale(display);
+    XCloseDisplay(display);
+    return scale;
+}
+
 void paint(PluginInstance& instance, X11Editor& editor) {
     if (editor.windowGone) return;
-    cairo_surface_t* image = paintPanelImage(instance);
+    cairo_surface_t* image = paintPanelImage(instance, openScale(instance));
     if (!image) return;
     cairo_t* context = cairo_create(editor.windowSurface);
     cairo_set_operator(context, CAIRO_OPERATOR_SOURCE);
@@ -139,7 +163,7 @@ void paint(PluginInstance& instance, X11Editor& editor) {
 
 void send(PluginInstance& instance, X11Editor& editor, PanelInput input, int x = 0, int y = 0,
           bool leftButtonHeld = false) {
-    handlePanelEvent(instance, editor, {input, x, y, leftButtonHeld});
+    handlePanelEvent(instance, editor, {input, x, y, leftButtonHeld}, openScale(instance));
 }
 
 // The grab ended without a release reaching us (the window was hidden or
@@ -255,13 +279,13 @@ void closeLocked(PluginInstance& instance) {
 
 // The child window and Cairo's view of it; false (with nothing left behind
 // but the display) when the parent is no window of this server.
-bool createWindow(X11Editor& editor, Window parent) {
+bool createWindow(X11Editor& editor, Window parent, PanelSize size) {
     ErrorTrap trap(editor.display);
     XSetWindowAttributes attributes{};
     attributes.event_mask = kEventMask;
     attributes.background_pixmap = None; // nothing erased before a paint: no flicker
     editor.window =
-        XCreateWindow(editor.display, parent, 0, 0, kEditorWidth, kEditorHeight, 0, CopyFromParent,
+        XCreateWindow(editor.display, parent, 0, 0, size.width, size.height, 0, CopyFromParent,
                       InputOutput, CopyFromParent, CWEventMask | CWBackPixmap, &attributes);
     XWindowAttributes created{};
     if (trap.failed() || !XGetWindowAttributes(editor.display, editor.window, &created) ||
@@ -272,7 +296,7 @@ bool createWindow(X11Editor& editor, Window parent) {
     XStoreName(editor.display, editor.window, kPluginEffectName);
     XMapWindow(editor.display, editor.window);
     editor.windowSurface = cairo_xlib_surface_create(editor.display, editor.window, created.visual,
-                                                     kEditorWidth, kEditorHeight);
+                                                     size.width, size.height);
     if (cairo_surface_status(editor.windowSurface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(editor.windowSurface);
         XDestroyWindow(editor.display, editor.window);
@@ -305,7 +329,9 @@ bool openLocked(PluginInstance& instance, void* parentWindow) {
     X11Editor* editor = new (std::nothrow) X11Editor();
     if (editor) editor->display = display;
     const auto parent = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parentWindow));
-    if (!editor || !createWindow(*editor, parent)) {
+    const PanelScale scale = chosenScale(instance, displayScale(display));
+    instance.openScaleQuarters = scale.quarters;
+    if (!editor || !createWindow(*editor, parent, scaledPanelSize(scale))) {
         delete editor;
         XCloseDisplay(display);
         return false;
@@ -313,6 +339,24 @@ bool openLocked(PluginInstance& instance, void* parentWindow) {
     editor->lastRepaintTick = Clock::now();
     editor->repaintDue = true; // the first idle paints
     instance.editorWindow.store(editor, std::memory_order_release);
+    return true;
+}
+
+bool setScaleLocked(PluginInstance& instance, double factor) {
+    if (!takeHostScale(instance, factor)) return false;
+    X11Editor* editor = editorOf(instance);
+    const PanelScale scale = chosenScale(instance, kUnitScale);
+    if (!editor || scale.quarters == instance.openScaleQuarters) return true;
+    // A press in progress was measured at the old scale: it ends first.
+    ErrorTrap trap(editor->display);
+    endPanelInteraction(instance, *editor);
+    instance.openScaleQuarters = scale.quarters;
+    const PanelSize size = scaledPanelSize(scale);
+    if (!editor->windowGone) {
+        XResizeWindow(editor->display, editor->window, size.width, size.height);
+        cairo_xlib_surface_set_size(editor->windowSurface, size.width, size.height);
+    }
+    editor->repaintDue = true;
     return true;
 }
 
@@ -355,11 +399,24 @@ int editorEventDescriptor(PluginInstance& instance) {
     return editor ? ConnectionNumber(editor->display) : -1;
 }
 
+bool setEditorScale(PluginInstance& instance, double factor) {
+    if (idlingInstance) return setScaleLocked(instance, factor);
+    std::lock_guard<std::mutex> lock(editorCalls);
+    return setScaleLocked(instance, factor);
+}
+
+PanelSize editorSize(PluginInstance& instance) {
+    if (idlingInstance) return scaledPanelSize(currentScale(instance));
+    std::lock_guard<std::mutex> lock(editorCalls);
+    return scaledPanelSize(currentScale(instance));
+}
+
 bool snapshotPanel(PluginInstance& instance, void* rgba, long stride) {
     // The panel's interaction fields belong to whoever holds the lock.
-    if (idlingInstance) return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
+    auto* pixels = static_cast<std::uint8_t*>(rgba);
+    if (idlingInstance) return copyPanelPixels(instance, pixels, stride, currentScale(instance));
     std::lock_guard<std::mutex> lock(editorCalls);
-    return copyPanelPixels(instance, static_cast<std::uint8_t*>(rgba), stride);
+    return copyPanelPixels(instance, pixels, stride, currentScale(instance));
 }
 
 void setEditorModule(void*) {}

@@ -565,7 +565,7 @@ bool createClapGui(ClapInstance& clap, int& width, int& height, std::string& err
     clap.guiCreated = true;
     clap.host.guiCreated = true;
     clap.guiApi = api;
-    gui->set_scale(clap.plugin, 1.0); // physical pixels at their own size; may be refused
+    gui->set_scale(clap.plugin, clap.guiScale); // physical pixels; may be refused
     std::uint32_t w = 0, h = 0;
     if (!gui->get_size(clap.plugin, &w, &h) || w == 0 || h == 0 || w > kMaxGuiSide ||
         h > kMaxGuiSide) {

@@ -73,6 +73,7 @@ struct ClapInstance {
     bool guiCreated = false;
     const char* guiApi = nullptr;
     std::uint32_t guiWidth = 0, guiHeight = 0; // as the gui last gave or asked for it
+    double guiScale = 1.0;                     // the scale the gui is asked to draw at (set_scale)
 };
 
 // The window API of this platform's guis: "win32" or "x11".

@@ -93,9 +93,23 @@ void printPluginMessages(HostedPlugin& plugin) {
                          message.text.c_str());
 }
 
+// The scale a host asks of an editor: VST 2.4 editors through the vendor
+// call several hosts send ('PreS', 'AeCs', the factor), CLAP guis through
+// set_scale when the gui is created.
+void askEditorScale(HostedPlugin& plugin, double scale) {
+    if (plugin.format == PluginFormat::Vst2) {
+        AEffect* effect = plugin.vst->effect;
+        effect->dispatcher(effect, effVendorSpecific, 0x50726553, 0x41654373, nullptr,
+                           float(scale));
+    } else if (plugin.clap) {
+        plugin.clap->guiScale = scale;
+    }
+}
+
 int savePanel(HostedPlugin& plugin, const RenderOptions& options) {
     RgbImage image;
     std::string error;
+    if (options.panelScale > 0.0) askEditorScale(plugin, options.panelScale);
     // VST 2.4 editors as before (on Linux painted off screen); CLAP guis in a window.
     const ExitCode captured = plugin.format == PluginFormat::Vst2
                                   ? capturePanel(plugin.vst->effect, image, error)

@@ -58,7 +58,7 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
                         std::string& error) {
     static const char* const kValued[] = {"--plugin", "--plugin-id", "--midi", "--out",
                                           "--rate",   "--block",     "--tail", "--program",
-                                          "--param",  "--panel"};
+                                          "--param",  "--panel",     "--scale"};
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         std::string name = arguments[i];
         std::string value;
@@ -101,6 +101,12 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.outputPath = value;
         } else if (name == "--panel") {
             options.panelPath = value;
+        } else if (name == "--scale") {
+            if (!parseReal(value, kMinPanelScale, kMaxPanelScale, real)) {
+                error = "--scale must be a number from 1 to 4, got " + quoted(value);
+                return false;
+            }
+            options.panelScale = real;
         } else if (name == "--rate") {
             if (!parseInteger(value, kMinSampleRate, kMaxSampleRate, integer)) {
                 error = "--rate must be a whole number of Hz from " +
@@ -201,6 +207,8 @@ std::string renderHelpText() {
            "                     and --param) and save a picture of it as PNG instead of\n"
            "                     rendering audio. A Linux VST 2.4 plug-in paints it off screen;\n"
            "                     a Linux CLAP plug-in's gui needs an X display\n"
+           "  --scale S          with --panel: ask the editor to draw at scale S, 1 to 4\n"
+           "                     (VST 2.4: the 'PreS' vendor call; CLAP: set_scale)\n"
            "  --info             print the plug-in's identity, ports, programs, parameters\n"
            "                     and (CLAP) extensions, then exit\n"
            "  --quiet, -q        print nothing but errors\n"

@@ -14,10 +14,11 @@ struct ParameterSetting {
 
 struct RenderOptions {
     std::string pluginPath;
-    std::string pluginId;   // a CLAP library's plug-in, when it holds several
-    std::string midiPath;   // empty: the built-in demo
-    std::string outputPath; // empty: derived by defaultOutputPath
-    std::string panelPath;  // non-empty: save the plug-in's panel there as PNG instead
+    std::string pluginId;    // a CLAP library's plug-in, when it holds several
+    std::string midiPath;    // empty: the built-in demo
+    std::string outputPath;  // empty: derived by defaultOutputPath
+    std::string panelPath;   // non-empty: save the plug-in's panel there as PNG instead
+    double panelScale = 0.0; // the scale the panel is asked to draw at; 0: none asked
     std::uint32_t sampleRate = 44100;
     int blockSize = 512;
     double tailSeconds = 2.0;
@@ -35,6 +36,8 @@ constexpr std::uint32_t kMinSampleRate = 8000;
 constexpr std::uint32_t kMaxSampleRate = 384000;
 constexpr int kMaxBlockSize = 65536;
 constexpr double kMaxTailSeconds = 600.0;
+constexpr double kMinPanelScale = 1.0;
+constexpr double kMaxPanelScale = 4.0;
 constexpr int kMaxProgramIndex = 1000000;
 constexpr int kMaxParameterIndex = 1000000;
 
