@@ -14,6 +14,7 @@
 #include "host_window.h"
 #include "plugin_library.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,7 +60,9 @@ struct ClapInstance {
     double sampleRate = 44100.0;
     std::uint32_t maxFrames = 512;
     bool active = false;
-    bool processing = false;
+    // Written on the audio thread (start/stop processing), read by the
+    // main thread's service to hold back a restart.
+    std::atomic<bool> processing{false};
     std::int64_t steadyTime = 0; // frames processed since activation
 
     ClapInputList input;   // events for the next process call
