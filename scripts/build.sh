@@ -39,6 +39,9 @@ Plug-ins:
   32-bit Windows  $PWD/build/win32/plugin/t815.dll
   64-bit Windows  $PWD/build/win64/plugin/t815.dll
   Linux x86_64    $PWD/build/linux/plugin/t815.so
+  (each with its CLAP plug-in t815.clap beside it)
+The player:
+  $PWD/build/linux/player/t815-play
 Demo renders:
   $PWD/out/t815-demo-linux.wav
   $PWD/out/t815-demo-$windows.wav
