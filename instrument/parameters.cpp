@@ -47,11 +47,10 @@ bool changeForValue(std::int32_t index, float value, ShellChange& change) {
     const double v = clampedToUnit(value);
     switch (index) {
     case kParamCutoff:
-        change = {ChangeKind::cutoffParam, 0,
-                  static_cast<float>(v * kCutoffSpan + static_cast<double>(kCutoffBase))};
+        change = {ChangeKind::cutoffParam, 0, keptCutoffParam(v)};
         return true;
     case kParamResonance:
-        change = {ChangeKind::resonance, 0, static_cast<float>(v * kResonanceSpan)};
+        change = {ChangeKind::resonance, 0, keptResonance(v)};
         return true;
     default: // kParamVolume
         change = {ChangeKind::volume, 0, static_cast<float>(v)};

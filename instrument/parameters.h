@@ -15,6 +15,15 @@ constexpr float kCutoffSpan = 0.94f;
 constexpr float kCutoffBase = 0.05f;
 constexpr float kResonanceSpan = 0.95f;
 
+// The kept forms of a host value 0..1 (arithmetic in double, one rounding
+// to float), as storeParameter stores them.
+inline float keptCutoffParam(double unit) {
+    return static_cast<float>(unit * kCutoffSpan + static_cast<double>(kCutoffBase));
+}
+inline float keptResonance(double unit) {
+    return static_cast<float>(unit * kResonanceSpan);
+}
+
 // A normalised value kept within 0..1, as host values and the panel's knobs
 // are (NaN passes through; callers decide what it means).
 inline float clampedToUnit(float value) {

@@ -18,11 +18,6 @@ bool within(float value, float low, float high) {
     return std::isfinite(value) && value >= low && value <= high;
 }
 
-// The kept form of a host value, by the same arithmetic as storeParameter.
-float keptCutoff(double v) {
-    return static_cast<float>(v * kCutoffSpan + static_cast<double>(kCutoffBase));
-}
-
 } // namespace
 
 SavedSettings readSavedSettings(const PluginInstance& instance) {
@@ -41,8 +36,8 @@ SavedSettings readSavedSettings(const PluginInstance& instance) {
 
 bool isValidSavedSettings(const SavedSettings& s) {
     return isProgramIndex(s.programIndex) &&
-           within(s.cutoffParam, keptCutoff(0.0), keptCutoff(1.0)) &&
-           within(s.resonance, 0.0f, static_cast<float>(1.0 * kResonanceSpan)) &&
+           within(s.cutoffParam, keptCutoffParam(0.0), keptCutoffParam(1.0)) &&
+           within(s.resonance, keptResonance(0.0), keptResonance(1.0)) &&
            within(s.volume, 0.0f, 1.0f) && within(s.modWheel, 0.0f, 1.0f) &&
            s.pitchOffset >= -kMaxPitchOffset && s.pitchOffset <= kMaxPitchOffset;
 }

@@ -125,7 +125,7 @@ void GdiSurface::polygon(const PanelPoint* points, int count, int penWidth, Rgb 
 
 HFONT GdiSurface::fontFor(const FontSpec& font) {
     for (int i = 0; i < fontCount; ++i)
-        if (sameFont(fonts[i].spec, font)) return fonts[i].font;
+        if (sameFont(fonts[i].wanted, font)) return fonts[i].font;
     if (fontCount == kMaxFonts) return nullptr;
     HFONT made = makeFont(font);
     if (made) fonts[fontCount++] = {font, made};

@@ -39,7 +39,7 @@ class GdiSurface final : public DrawSurface {
     static constexpr int kMaxPolygonPoints = 32;
 
   private:
-    // The surface's font for the spec, made at its first use; null once
+    // The surface's font for the one wanted, made at its first use; null once
     // kMaxFonts are kept.
     HFONT fontFor(const FontSpec& font);
     template <typename Draw> void withFont(const FontSpec& font, Rgb colour, Draw draw);
@@ -47,7 +47,7 @@ class GdiSurface final : public DrawSurface {
     template <typename Draw> void withPen(int width, Rgb colour, Draw draw);
 
     struct KeptFont {
-        FontSpec spec;
+        FontSpec wanted;
         HFONT font;
     };
     static constexpr int kMaxFonts = 12;
