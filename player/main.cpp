@@ -83,8 +83,10 @@ void saveState(const PluginInstance& instance, const std::string& path) {
 }
 
 // Plays until the window closes, a quit request comes or audio goes away.
-// The state is saved once audio has run, whatever ended it.
-int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath) {
+// The state is saved once audio has run, whatever ended it. `released`
+// says whether the audio system let go of the instance.
+int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath,
+         bool& released) {
     // Audio first: without it no window flashes up only to close again.
     std::string error;
     AudioSession* session = startAudio(instance, options, error);
@@ -109,7 +111,7 @@ int play(PluginInstance& instance, const PlayerOptions& options, const std::stri
         }
     }
     closePlayerWindow(window);
-    stopAudio(session);
+    released = stopAudio(session);
     saveState(instance, statePath);
     return code;
 }
@@ -134,8 +136,9 @@ int run(const std::vector<std::string>& arguments) {
     if (!instance) return fail(kPlayerInternal, "out of memory");
     const std::string path = stateFilePath();
     restoreState(*instance, options, path);
-    const int code = play(*instance, options, path);
-    destroyPluginInstance(instance);
+    bool released = true;
+    const int code = play(*instance, options, path, released);
+    if (released) destroyPluginInstance(instance);
     return code;
 }
 
