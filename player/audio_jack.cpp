@@ -48,9 +48,10 @@ constexpr const char* kClientName = "T-815";
 // one.
 constexpr auto kCloseDeadline = std::chrono::seconds(2);
 
-// SIGINT and SIGTERM are for the main thread alone: a JACK thread they
-// interrupt in a read from the server takes the server for gone. JACK's
-// threads, started while these are held, keep them blocked.
+// SIGINT and SIGTERM are for the main thread alone: the player's handler
+// does not restart interrupted calls, and a JACK thread whose read from the
+// server fails takes the server for gone. JACK's threads, started while the
+// two are held, keep them blocked.
 sigset_t holdQuitSignals() {
     sigset_t quit;
     sigset_t previous;
