@@ -3,8 +3,9 @@
 // its MIDI events' frames (timed_midi.h) and never waits or allocates. The
 // server's rate reaches the instance through its sample-rate change; buffer
 // size changes need nothing, as the callback renders straight into JACK's
-// buffers. When the server goes away, the shutdown callback marks the
-// session lost and the main loop ends the program.
+// buffers, and a period of any length (1 to JACK's largest) renders whole.
+// When the server goes away, the shutdown callback marks the session lost
+// and the main loop ends the program.
 #include "audio_session.h"
 
 #include "instrument_operations.h"
@@ -15,9 +16,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
+#include <pthread.h>
+#include <system_error>
+#include <thread>
 
 namespace t815 {
 
@@ -34,6 +41,30 @@ struct AudioSession {
 namespace {
 
 constexpr const char* kClientName = "T-815";
+
+// How long a player asked to quit waits for the server to take its client
+// back. jack_client_close waits for the server's answer, and a server stuck
+// in a driver switch (jackdbus, when a client leaves mid-switch) never gives
+// one.
+constexpr auto kCloseDeadline = std::chrono::seconds(2);
+
+// SIGINT and SIGTERM are for the main thread alone: the player's handler
+// does not restart interrupted calls, and a JACK thread whose read from the
+// server fails takes the server for gone. JACK's threads, started while the
+// two are held, keep them blocked.
+sigset_t holdQuitSignals() {
+    sigset_t quit;
+    sigset_t previous;
+    sigemptyset(&quit);
+    sigaddset(&quit, SIGINT);
+    sigaddset(&quit, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &quit, &previous);
+    return previous;
+}
+
+void releaseQuitSignals(const sigset_t& previous) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
 
 // JACK's library prints its own lines while connecting; the player says in
 // one line of its own what went wrong.
@@ -71,13 +102,17 @@ int process(jack_nframes_t frames, void* argument) {
     AudioSession& session = *static_cast<AudioSession*>(argument);
     auto* left = static_cast<float*>(jack_port_get_buffer(session.left, frames));
     auto* right = static_cast<float*>(jack_port_get_buffer(session.right, frames));
+    if (!left || !right) return 0;
     void* midi = jack_port_get_buffer(session.midiIn, frames);
     const std::uint32_t count = midi ? jack_midi_get_event_count(midi) : 0;
     renderWithTimedMidi(*session.instance, left, right, frames, midi, count, readJackEvent);
     return 0;
 }
 
+// Called on JACK's notification thread; the change is queued for the next
+// period (hand_off.h). A rate of 0 would mean none, and is not taken.
 int sampleRateChanged(jack_nframes_t rate, void* argument) {
+    if (rate == 0) return 0;
     setSampleRate(*static_cast<AudioSession*>(argument)->instance, static_cast<float>(rate));
     return 0;
 }
@@ -88,6 +123,7 @@ int bufferSizeChanged(jack_nframes_t, void*) {
 
 void serverGone(jack_status_t, const char* reason, void* argument) {
     AudioSession& session = *static_cast<AudioSession*>(argument);
+    if (session.lost.load()) return; // the main thread may be reading the reason
     std::strncpy(session.lostReason, reason ? reason : "", sizeof session.lostReason - 1);
     session.lost.store(true);
 }
@@ -126,10 +162,9 @@ void connectPorts(AudioSession& session, const PlayerOptions& options, std::stri
     }
 }
 
-} // namespace
-
-AudioSession* startAudio(PluginInstance& instance, const PlayerOptions& options,
-                         std::string& error) {
+// The client opened, its ports and callbacks set, activated and connected.
+AudioSession* openSession(PluginInstance& instance, const PlayerOptions& options,
+                          std::string& error) {
     jack_client_t* client = openClient(error);
     if (!client) return nullptr;
     auto* session = new (std::nothrow) AudioSession;
@@ -169,6 +204,36 @@ AudioSession* startAudio(PluginInstance& instance, const PlayerOptions& options,
     return session;
 }
 
+// Closes the client on a thread of its own, waiting at most kCloseDeadline.
+// False when the server did not answer in time: the close is left running,
+// and the client's threads may still call its callbacks.
+bool closeWithin(jack_client_t* client) {
+    auto closed = std::make_shared<std::atomic<bool>>(false);
+    try {
+        std::thread([client, closed] {
+            jack_client_close(client);
+            closed->store(true);
+        }).detach();
+    } catch (const std::system_error&) {
+        jack_client_close(client); // no thread to spare: wait as long as it takes
+        return true;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kCloseDeadline;
+    while (!closed->load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return closed->load();
+}
+
+} // namespace
+
+AudioSession* startAudio(PluginInstance& instance, const PlayerOptions& options,
+                         std::string& error) {
+    const sigset_t signals = holdQuitSignals();
+    AudioSession* session = openSession(instance, options, error);
+    releaseQuitSignals(signals);
+    return session;
+}
+
 bool audioLost(AudioSession* session, std::string& why) {
     if (!session->lost.load()) return false;
     why = "the JACK server went away";
@@ -176,16 +241,20 @@ bool audioLost(AudioSession* session, std::string& why) {
     return true;
 }
 
-void stopAudio(AudioSession* session) {
-    if (!session) return;
+bool stopAudio(AudioSession* session) {
+    if (!session) return true;
     // After the server went away the client is closed all the same, which
-    // only frees it.
-    jack_client_close(session->client);
+    // only frees it. A session whose close never ended stays allocated: the
+    // callbacks it was given may yet run.
+    if (!closeWithin(session->client)) return false;
     delete session;
+    return true;
 }
 
 bool listMidiSources(std::vector<std::string>& names, std::string& error) {
+    const sigset_t signals = holdQuitSignals();
     jack_client_t* client = openClient(error);
+    releaseQuitSignals(signals);
     if (!client) return false;
     const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
     for (std::size_t i = 0; ports && ports[i]; ++i)

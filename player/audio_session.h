@@ -23,7 +23,10 @@ AudioSession* startAudio(PluginInstance& instance, const PlayerOptions& options,
 bool audioLost(AudioSession* session, std::string& why);
 
 // Stops rendering and closes everything; the instance is free afterwards.
-void stopAudio(AudioSession* session);
+// False when the audio system did not let go in time (a JACK server stuck
+// mid-change): the audio thread may still use the instance, which must then
+// be left alone until the program ends.
+bool stopAudio(AudioSession* session);
 
 // The MIDI sources there are to connect to. False with `error` when the
 // audio system cannot be asked.

@@ -155,8 +155,8 @@ bool audioLost(AudioSession* session, std::string& why) {
     return true;
 }
 
-void stopAudio(AudioSession* session) {
-    if (!session) return;
+bool stopAudio(AudioSession* session) {
+    if (!session) return true;
     for (HMIDIIN input : session->midiInputs) {
         midiInStop(input);
         midiInClose(input);
@@ -176,6 +176,7 @@ void stopAudio(AudioSession* session) {
     }
     if (session->bufferDone) CloseHandle(session->bufferDone);
     delete session;
+    return true;
 }
 
 bool listMidiSources(std::vector<std::string>& names, std::string&) {

@@ -10,14 +10,12 @@
 #include "player_state.h"
 #include "player_window.h"
 #include "state_file.h"
-#include "t815_version.h"
+#include "tool_main.h"
 
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <exception>
-#include <new>
 #include <thread>
 
 #ifdef _WIN32
@@ -53,9 +51,10 @@ void catchQuitRequests() {
 }
 #endif
 
+constexpr ToolIdentity kTool = {"t815-play", kPlayerInternal};
+
 int fail(int code, const std::string& message) {
-    std::fprintf(stderr, "t815-play: %s\n", message.c_str());
-    return code;
+    return failTool(kTool, code, message);
 }
 
 int listMidi() {
@@ -83,8 +82,10 @@ void saveState(const PluginInstance& instance, const std::string& path) {
 }
 
 // Plays until the window closes, a quit request comes or audio goes away.
-// The state is saved once audio has run, whatever ended it.
-int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath) {
+// The state is saved once audio has run, whatever ended it. `released`
+// says whether the audio system let go of the instance.
+int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath,
+         bool& released) {
     // Audio first: without it no window flashes up only to close again.
     std::string error;
     AudioSession* session = startAudio(instance, options, error);
@@ -109,7 +110,7 @@ int play(PluginInstance& instance, const PlayerOptions& options, const std::stri
         }
     }
     closePlayerWindow(window);
-    stopAudio(session);
+    released = stopAudio(session);
     saveState(instance, statePath);
     return code;
 }
@@ -118,15 +119,9 @@ int run(const std::vector<std::string>& arguments) {
     PlayerOptions options;
     std::string error;
     if (!parsePlayerOptions(arguments, options, error))
-        return fail(kPlayerUsage, error + " (see --help)");
-    if (options.help) {
-        std::fputs(playerHelpText().c_str(), stdout);
+        return failUsage(kTool, kPlayerUsage, error);
+    if (answerHelpOrVersion(kTool, options.help, options.version, playerHelpText()))
         return kPlayerSuccess;
-    }
-    if (options.version) {
-        std::printf("t815-play %s\n", kProjectVersion);
-        return kPlayerSuccess;
-    }
     if (options.listMidi) return listMidi();
 
     catchQuitRequests();
@@ -134,20 +129,14 @@ int run(const std::vector<std::string>& arguments) {
     if (!instance) return fail(kPlayerInternal, "out of memory");
     const std::string path = stateFilePath();
     restoreState(*instance, options, path);
-    const int code = play(*instance, options, path);
-    destroyPluginInstance(instance);
+    bool released = true;
+    const int code = play(*instance, options, path, released);
+    if (released) destroyPluginInstance(instance);
     return code;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    try {
-        useUtf8Console();
-        return run(utf8Arguments(argc, argv));
-    } catch (const std::bad_alloc&) {
-        return fail(kPlayerInternal, "out of memory");
-    } catch (const std::exception& exception) {
-        return fail(kPlayerInternal, std::string("internal error: ") + exception.what());
-    }
+    return runTool(kTool, argc, argv, run);
 }

@@ -1,6 +1,8 @@
 // Parsing "--name value" and "--name=value" forms, strictly.
 #include "player_options.h"
 
+#include "command_options.h"
+
 namespace t815 {
 
 namespace {
@@ -22,31 +24,11 @@ bool parseProgram(const std::string& text, int& program) {
 bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions& options,
                         std::string& error) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::string value;
-        bool hasValue = false;
-        const std::size_t equals = name.find('=');
-        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            hasValue = true;
-        }
-        const bool takesValue = name == "--program" || name == "--connect-midi";
-        if (takesValue && !hasValue) {
-            if (i + 1 >= arguments.size()) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = arguments[++i];
-        } else if (!takesValue && hasValue) {
-            error = name + " takes no value";
+        CommandOption option;
+        if (!readCommandOption(arguments, i, {"--program", "--connect-midi"}, option, error))
             return false;
-        }
-        if (takesValue && value.empty()) {
-            error = name + " needs a non-empty value";
-            return false;
-        }
-
+        const std::string& name = option.name;
+        const std::string& value = option.value;
         if (name == "--program") {
             if (!parseProgram(value, options.program)) {
                 error = "--program must be a program index from 0 to 31, got '" + value + "'";
@@ -64,11 +46,8 @@ bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions
             options.help = true;
         } else if (name == "--version") {
             options.version = true;
-        } else if (name.compare(0, 1, "-") == 0) {
-            error = "unknown option '" + name + "'";
-            return false;
         } else {
-            error = "unexpected argument '" + name + "'";
+            error = unmatchedArgumentError(name);
             return false;
         }
     }

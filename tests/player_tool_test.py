@@ -10,9 +10,13 @@ GROUP is one of:
   jack     no server, no display, the recording against the instrument's own
            rendering, SIGTERM and the saved state, the server killed mid-run
            (--client: tests/player_jack_client)
+  rate     the server's rate switched under the player (jackdbus on a private
+           session bus): the recording at the new rate, SIGTERM mid-switch
+           (--client: tests/player_jack_client)
   window   the panel's window under Xvfb (--probe: tests/player_window_probe)
   noaudio  a Windows build under Wine, which has no audio device here
-Exits 77 (skipped) where jackd is not installed.
+Exits 77 (skipped) where jackd (for rate: jackdbus, dbus-daemon) is not
+installed.
 """
 import argparse
 import fcntl
@@ -104,6 +108,100 @@ class Jack:
                 self.process.wait()
         # A killed server leaves its clients' semaphores behind.
         for leftover in glob.glob("/dev/shm/jack_sem.*_%s_*" % self.name):
+            try:
+                os.remove(leftover)
+            except OSError:
+                pass
+
+
+class JackDbus:
+    """A jackdbus server as Jack runs jackd (dummy driver, 48 kHz, 256-frame
+    periods, synchronous, 5 s client timeout, a private server name), driven
+    over a session bus of its own: jackdbus is the one JACK server that
+    changes its driver's rate while clients stay connected (set the driver's
+    rate, then switch master). Its configuration and log go to the work
+    folder, which it takes for its home. A client that leaves during a
+    switch can leave jackdbus stuck for good (a fault of its own), so it is
+    killed when it does not stop."""
+
+    def __init__(self, workdir):
+        tree = hashlib.sha1(os.getcwd().encode()).hexdigest()[:8]
+        self.name = "t815-rate-%s" % tree
+        self.bus = subprocess.Popen(
+            ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+            text=True, env=dict(os.environ, HOME=workdir, XDG_CONFIG_HOME=workdir))
+        address = self.bus.stdout.readline().strip()
+        self.env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=address,
+                        JACK_DEFAULT_SERVER=self.name, JACK_NO_START_SERVER="1")
+        settings = [("engine", "driver", "string:dummy"), ("engine", "name", "string:" + self.name),
+                    ("engine", "realtime", "boolean:false"), ("engine", "sync", "boolean:true"),
+                    ("engine", "client-timeout", "int32:5000"),
+                    ("driver", "rate", "uint32:48000"), ("driver", "period", "uint32:256")]
+        # Started by us rather than by the bus, so that a stuck one is ours
+        # to kill and reap: JACK takes a server name whose process lingers
+        # as still in use.
+        self.server = None
+        try:
+            with open(os.path.join(tempfile.gettempdir(), "t815-jackd-start.lock"), "w") as lock:
+                fcntl.flock(lock, fcntl.LOCK_EX)
+                self.server = subprocess.Popen(
+                    ["jackdbus", "auto"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL, env=dict(self.env, HOME=workdir,
+                                                        XDG_CONFIG_HOME=workdir))
+                deadline = time.time() + 10
+                while "true" not in self.call("NameHasOwner", "string:org.jackaudio.service",
+                                              bus=True).stdout:
+                    if time.time() > deadline or self.server.poll() is not None:
+                        raise RuntimeError("jackdbus did not come up")
+                    time.sleep(0.05)
+                for group, name, value in settings:
+                    self.configure(group, name, value)
+                self.control("StartServer")
+        except BaseException:
+            self.stop()
+            raise
+
+    def call(self, method, *args, bus=False, seconds=20):
+        """A method of jackdbus's controller (of the bus itself with bus)."""
+        where = (["--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                  "org.freedesktop.DBus." + method] if bus else
+                 ["--dest=org.jackaudio.service", "/org/jackaudio/Controller",
+                  "org.jackaudio." + method])
+        return subprocess.run(
+            ["dbus-send", "--session", "--print-reply", "--reply-timeout=%d" % (seconds * 1000)]
+            + where + list(args), stdin=subprocess.DEVNULL, capture_output=True, text=True,
+            env=self.env, timeout=seconds + 10)
+
+    def configure(self, group, name, value):
+        result = self.call("Configure.SetParameterValue", "array:string:%s,%s" % (group, name),
+                           "variant:" + value)
+        if result.returncode != 0:
+            raise RuntimeError("jackdbus refused %s %s: %s" % (group, name, result.stderr))
+
+    def control(self, method):
+        result = self.call("JackControl." + method)
+        if result.returncode != 0:
+            raise RuntimeError("jackdbus %s: %s" % (method, result.stderr))
+
+    def switch_rate(self, rate):
+        """Restarts the driver at the rate; clients stay and are told."""
+        self.configure("driver", "rate", "uint32:%d" % rate)
+        self.control("SwitchMaster")
+
+    def stop(self):
+        if self.server:
+            if self.call("JackControl.StopServer", seconds=3).returncode == 0:
+                self.call("JackControl.Exit", seconds=3)
+            try:
+                self.server.wait(timeout=3)
+            except subprocess.TimeoutExpired:
+                self.server.kill()
+                self.server.wait()
+        self.bus.terminate()
+        self.bus.wait()
+        for leftover in (glob.glob("/dev/shm/jack_sem.*_%s_*" % self.name) +
+                         glob.glob("/dev/shm/jack_%s_*" % self.name)):
             try:
                 os.remove(leftover)
             except OSError:
@@ -210,6 +308,52 @@ def group_jack(options, workdir):
         jack.stop()
 
 
+def group_rate(options, workdir):
+    config = os.path.join(workdir, "config")
+    jack = JackDbus(workdir)
+    try:
+        # The client connects, the rate goes from 48 to 96 kHz, then the
+        # recording: it must equal the instrument rendered at 96 kHz.
+        playing = Player(options.player, ["--headless", "--no-connect", "--program", "5"],
+                         jack.env, config)
+        client = subprocess.Popen([options.client, "5", "96000"], stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                                  env=jack.env)
+        if client.stdout.readline().strip() == "linked":
+            jack.switch_rate(96000)
+        try:
+            out, err = client.communicate(timeout=30)
+        except subprocess.TimeoutExpired:
+            client.kill()
+            out, err = client.communicate()
+        print(out.strip())
+        check(client.returncode == 0 and "at 96000 Hz" in out,
+              "the recording at 96 kHz: exit %d, %s %s" % (client.returncode, out.strip(),
+                                                           err.strip()))
+
+        # SIGTERM while the driver restarts at 48 kHz: the player ends within
+        # seconds and cleanly, even when jackdbus gets stuck in the switch
+        # (which it may, and which is left unchecked).
+        jack.configure("driver", "rate", "uint32:48000")
+        switching = subprocess.Popen(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.jackaudio.service",
+             "/org/jackaudio/Controller", "org.jackaudio.JackControl.SwitchMaster"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            env=jack.env)
+        playing.process.send_signal(signal.SIGTERM)
+        started = time.time()
+        code, err = playing.finish()
+        check(code == 0 and says_nothing(err), "SIGTERM mid-switch: exit %s, %r" % (code, err))
+        check(time.time() - started < 5, "SIGTERM mid-switch took %.1f s" % (time.time() - started))
+        switching.kill()
+        switching.wait()
+        last = [int(l.split()[-1]) for l in out.splitlines() if l.startswith("last program")]
+        check(last and saved_program(config) == last[0],
+              "remembered program %s, the MIDI selected %s" % (saved_program(config), last))
+    finally:
+        jack.stop()
+
+
 def group_window(options, workdir):
     config = os.path.join(workdir, "config")
     jack = Jack(workdir, "window")
@@ -247,14 +391,18 @@ def main():
     parser.add_argument("--client")
     parser.add_argument("--probe")
     parser.add_argument("--runner", default="")
-    parser.add_argument("group", choices=["jack", "window", "noaudio"])
+    parser.add_argument("group", choices=["jack", "rate", "window", "noaudio"])
     options = parser.parse_args()
     if options.group != "noaudio" and not shutil.which("jackd"):
         print("skipped: jackd is not installed")
         return SKIPPED
+    if options.group == "rate" and not (shutil.which("jackdbus") and shutil.which("dbus-daemon")
+                                        and shutil.which("dbus-send")):
+        print("skipped: jackdbus or dbus-daemon is not installed")
+        return SKIPPED
     with tempfile.TemporaryDirectory() as workdir:
-        {"jack": group_jack, "window": group_window, "noaudio": group_noaudio}[options.group](
-            options, workdir)
+        {"jack": group_jack, "rate": group_rate, "window": group_window,
+         "noaudio": group_noaudio}[options.group](options, workdir)
         log = os.path.join(workdir, "jackd.log")
         if failures and os.path.exists(log):
             print("jackd's log:\n" + open(log).read())

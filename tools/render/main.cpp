@@ -12,23 +12,21 @@
 #include "plugin_info.h"
 #include "png_writer.h"
 #include "render_options.h"
-#include "t815_version.h"
+#include "tool_main.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <exception>
-#include <new>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr double kMaxPieceSeconds = 3600.0;
+constexpr ToolIdentity kTool = {"t815-render", kExitInternal};
 
 int fail(ExitCode code, const std::string& message) {
-    std::fprintf(stderr, "t815-render: %s\n", message.c_str());
-    return code;
+    return failTool(kTool, code, message);
 }
 
 // Program and parameters asked for on the command line, checked against what
@@ -125,16 +123,9 @@ int savePanel(HostedPlugin& plugin, const RenderOptions& options) {
 int run(const std::vector<std::string>& arguments) {
     RenderOptions options;
     std::string error;
-    if (!parseRenderOptions(arguments, options, error))
-        return fail(kExitUsage, error + " (see --help)");
-    if (options.help) {
-        std::fputs(renderHelpText().c_str(), stdout);
+    if (!parseRenderOptions(arguments, options, error)) return failUsage(kTool, kExitUsage, error);
+    if (answerHelpOrVersion(kTool, options.help, options.version, renderHelpText()))
         return kExitSuccess;
-    }
-    if (options.version) {
-        std::printf("t815-render %s\n", kProjectVersion);
-        return kExitSuccess;
-    }
 
     MidiSequence sequence;
     if (!options.info && options.panelPath.empty()) {
@@ -196,12 +187,5 @@ int run(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
-    try {
-        useUtf8Console();
-        return run(utf8Arguments(argc, argv));
-    } catch (const std::bad_alloc&) {
-        return fail(kExitInternal, "out of memory");
-    } catch (const std::exception& exception) {
-        return fail(kExitInternal, std::string("internal error: ") + exception.what());
-    }
+    return runTool(kTool, argc, argv, run);
 }

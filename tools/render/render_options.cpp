@@ -2,6 +2,8 @@
 // number conversion and range checks.
 #include "render_options.h"
 
+#include "command_options.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -56,38 +58,15 @@ bool parseParameter(const std::string& text, ParameterSetting& setting, std::str
 
 bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions& options,
                         std::string& error) {
-    static const char* const kValued[] = {"--plugin", "--plugin-id", "--midi", "--out",
-                                          "--rate",   "--block",     "--tail", "--program",
-                                          "--param",  "--panel",     "--scale"};
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string name = arguments[i];
-        std::string value;
-        bool hasValue = false;
-        const std::size_t equals = name.find('=');
-        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            hasValue = true;
-        }
-
-        bool takesValue = false;
-        for (const char* valued : kValued)
-            takesValue = takesValue || name == valued;
-        if (takesValue && !hasValue) {
-            if (i + 1 >= arguments.size()) {
-                error = name + " needs a value";
-                return false;
-            }
-            value = arguments[++i];
-        } else if (!takesValue && hasValue) {
-            error = name + " takes no value";
+        CommandOption option;
+        if (!readCommandOption(arguments, i,
+                               {"--plugin", "--plugin-id", "--midi", "--out", "--rate", "--block",
+                                "--tail", "--program", "--param", "--panel", "--scale"},
+                               option, error))
             return false;
-        }
-
-        if (takesValue && value.empty()) {
-            error = name + " needs a non-empty value";
-            return false;
-        }
+        const std::string& name = option.name;
+        const std::string& value = option.value;
 
         long long integer = 0;
         double real = 0.0;
@@ -151,11 +130,8 @@ bool parseRenderOptions(const std::vector<std::string>& arguments, RenderOptions
             options.help = true;
         } else if (name == "--version") {
             options.version = true;
-        } else if (name.compare(0, 1, "-") == 0) {
-            error = "unknown option " + quoted(name);
-            return false;
         } else {
-            error = "unexpected argument " + quoted(name);
+            error = unmatchedArgumentError(name);
             return false;
         }
     }

@@ -3,14 +3,13 @@
 // fails.
 #include "clap_validation.h"
 #include "platform_io.h"
-#include "t815_version.h"
+#include "tool_main.h"
 #include "validate_options.h"
 #include "validation.h"
 
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <new>
 
 namespace {
 
@@ -50,9 +49,10 @@ const Family kClapFamilies[] = {
     {"instances", 8, checkClapInstances},
 };
 
+constexpr ToolIdentity kTool = {"t815-validate", kExitInternal};
+
 int fail(ExitCode code, const std::string& message) {
-    std::fprintf(stderr, "t815-validate: %s\n", message.c_str());
-    return code;
+    return failTool(kTool, code, message);
 }
 
 // A family's checks are named "family.something" (automation's live under
@@ -125,15 +125,9 @@ int run(const std::vector<std::string>& arguments) {
     ValidateOptions options;
     std::string error;
     if (!parseValidateOptions(arguments, options, error))
-        return fail(kExitUsage, error + " (see --help)");
-    if (options.help) {
-        std::fputs(validateHelpText().c_str(), stdout);
+        return failUsage(kTool, kExitUsage, error);
+    if (answerHelpOrVersion(kTool, options.help, options.version, validateHelpText()))
         return kExitPassed;
-    }
-    if (options.version) {
-        std::printf("t815-validate %s\n", kProjectVersion);
-        return kExitPassed;
-    }
     if (!knownCheck(kFamilies, options.only) && !knownCheck(kClapFamilies, options.only))
         return fail(kExitUsage, "--only: no check named '" + options.only + "'");
 
@@ -194,12 +188,5 @@ int run(const std::vector<std::string>& arguments) {
 } // namespace
 
 int main(int argc, char** argv) {
-    try {
-        useUtf8Console();
-        return run(utf8Arguments(argc, argv));
-    } catch (const std::bad_alloc&) {
-        return fail(kExitInternal, "out of memory");
-    } catch (const std::exception& exception) {
-        return fail(kExitInternal, std::string("internal error: ") + exception.what());
-    }
+    return runTool(kTool, argc, argv, run);
 }
