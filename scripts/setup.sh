@@ -13,7 +13,7 @@ packages=(
   g++-multilib qemu-user-static
   dpkg-dev file help2man lintian
   libcairo2-dev libx11-dev libxtst-dev libstb-dev fonts-liberation2 xvfb
-  libjack-jackd2-dev jackd2
+  libjack-jackd2-dev jackd2 dbus-daemon dbus-bin
   clang libclang-rt-14-dev
 )
 
