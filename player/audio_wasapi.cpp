@@ -1,12 +1,13 @@
 // The WASAPI output: the default render endpoint in shared mode, event
 // driven, in the endpoint's mix format (32-bit float or 16-bit integer, any
-// channel count: left and right go to the first two channels, a mono mix
-// gets their mean) at the mix's rate, which becomes the instance's. A render
+// channel count; device_samples.h) at the mix's rate, which becomes the
+// instance's. A render
 // thread of ours does all COM work, so the window's thread never meets COM:
 // it opens the device, reports back, then fills the buffer each time the
 // audio system signals room, rendering into fixed arrays of its own.
 #include "windows_audio_output.h"
 
+#include "device_samples.h"
 #include "instrument_operations.h"
 #include "instrument_render.h"
 
@@ -17,7 +18,6 @@
 #include <mmreg.h>
 
 #include <atomic>
-#include <cmath>
 #include <new>
 
 namespace t815 {
@@ -27,8 +27,6 @@ namespace {
 constexpr int kChunkFrames = 512;                  // rendered at once
 constexpr REFERENCE_TIME kBufferDuration = 200000; // 20 ms, in 100 ns units
 constexpr DWORD kWakeMilliseconds = 500;           // a silent device still gets its errors noticed
-
-enum class SampleFormat { float32, int16 };
 
 } // namespace
 
@@ -45,7 +43,7 @@ struct WasapiOutput {
     IAudioRenderClient* render = nullptr;
     UINT32 bufferFrames = 0;
     WORD channels = 0;
-    SampleFormat format = SampleFormat::float32;
+    DeviceSampleFormat format = DeviceSampleFormat::float32;
     float left[kChunkFrames] = {};
     float right[kChunkFrames] = {};
 };
@@ -68,7 +66,7 @@ bool isSubformat(const GUID& subformat, WORD tag) {
 }
 
 // The mix format's sample format, false for one we do not write.
-bool sampleFormatOf(const WAVEFORMATEX& mix, SampleFormat& format) {
+bool sampleFormatOf(const WAVEFORMATEX& mix, DeviceSampleFormat& format) {
     WORD tag = mix.wFormatTag;
     if (tag == WAVE_FORMAT_EXTENSIBLE && mix.cbSize >= 22) {
         const auto& extensible = reinterpret_cast<const WAVEFORMATEXTENSIBLE&>(mix);
@@ -77,42 +75,14 @@ bool sampleFormatOf(const WAVEFORMATEX& mix, SampleFormat& format) {
                                                                         : 0;
     }
     if (tag == WAVE_FORMAT_IEEE_FLOAT && mix.wBitsPerSample == 32) {
-        format = SampleFormat::float32;
+        format = DeviceSampleFormat::float32;
         return true;
     }
     if (tag == WAVE_FORMAT_PCM && mix.wBitsPerSample == 16) {
-        format = SampleFormat::int16;
+        format = DeviceSampleFormat::int16;
         return true;
     }
     return false;
-}
-
-std::int16_t int16From(float sample) {
-    const float scaled = sample * 32767.0f;
-    if (!(scaled > -32768.0f)) return scaled < 0.0f ? -32768 : 0; // NaN gives silence
-    if (scaled >= 32767.0f) return 32767;
-    return static_cast<std::int16_t>(std::lrint(scaled));
-}
-
-// Writes `frames` rendered frames (at most kChunkFrames) into the device
-// buffer at `data`, frame `offset`.
-void writeFrames(const WasapiOutput& output, BYTE* data, UINT32 offset, UINT32 frames) {
-    const WORD channels = output.channels;
-    for (UINT32 frame = 0; frame < frames; ++frame) {
-        const float left = output.left[frame];
-        const float right = output.right[frame];
-        for (WORD channel = 0; channel < channels; ++channel) {
-            const float sample = channels == 1  ? 0.5f * (left + right)
-                                 : channel == 0 ? left
-                                 : channel == 1 ? right
-                                                : 0.0f;
-            const std::size_t index = (offset + frame) * channels + channel;
-            if (output.format == SampleFormat::float32)
-                reinterpret_cast<float*>(data)[index] = sample;
-            else
-                reinterpret_cast<std::int16_t*>(data)[index] = int16From(sample);
-        }
-    }
 }
 
 // Fills the room the device buffer has; false when the device is gone.
@@ -127,7 +97,8 @@ bool fillBuffer(WasapiOutput& output) {
         const UINT32 frames = room - done < kChunkFrames ? room - done : kChunkFrames;
         renderInstrumentBlock(*output.instance, output.left, output.right,
                               static_cast<int>(frames));
-        writeFrames(output, data, done, frames);
+        writeDeviceFrames(output.left, output.right, static_cast<std::int32_t>(frames),
+                          output.channels, output.format, data, static_cast<std::int32_t>(done));
         done += frames;
     }
     return SUCCEEDED(output.render->ReleaseBuffer(room, 0));

@@ -4,6 +4,7 @@
 // WASAPI cannot be opened.
 #include "windows_audio_output.h"
 
+#include "device_samples.h"
 #include "instrument_operations.h"
 #include "instrument_render.h"
 
@@ -44,11 +45,8 @@ namespace {
 // Renders buffer i and hands it to the device; false when the device is gone.
 bool fillBuffer(WaveOutOutput& output, int i) {
     renderInstrumentBlock(*output.instance, output.left, output.right, kFrames);
-    float* interleaved = output.samples[i];
-    for (int frame = 0; frame < kFrames; ++frame) {
-        interleaved[2 * frame] = output.left[frame];
-        interleaved[2 * frame + 1] = output.right[frame];
-    }
+    writeDeviceFrames(output.left, output.right, kFrames, 2, DeviceSampleFormat::float32,
+                      output.samples[i], 0);
     return waveOutWrite(output.output, &output.headers[i], sizeof(WAVEHDR)) == MMSYSERR_NOERROR;
 }
 

@@ -2,6 +2,7 @@
 // the remembered state and its file, and periods rendered split at their
 // MIDI events' frames.
 #include "computer_keyboard.h"
+#include "device_samples.h"
 #include "instrument_operations.h"
 #include "instrument_render.h"
 #include "player_options.h"
@@ -11,9 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,37 @@ TEST(ComputerKeyboardTest, PressesAndReleasesPair) {
     releaseAllComputerKeys(keyboard, [&](std::int32_t key) { released.push_back(key); });
     EXPECT_EQ(released, (std::vector<int>{76, 61})); // in character order: ';', 'w'
     EXPECT_EQ(computerKeyUp(keyboard, 'w').kind, KeyAction::none);
+}
+
+// 16-bit samples round, clip beyond full scale and make NaN silent.
+TEST(DeviceSamplesTest, Int16RoundsAndClips) {
+    const struct {
+        float sample;
+        std::int16_t expected;
+    } cases[] = {{0.0f, 0},           {1.0f, 32767},     {-1.0f, -32767}, {0.5f, 16384},
+                 {-0.5f, -16384},     {1.5f, 32767},     {-1.5f, -32768}, {1e30f, 32767},
+                 {-INFINITY, -32768}, {INFINITY, 32767}, {NAN, 0},        {1.0f / 32767.0f, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(int16Sample(c.sample), c.expected) << c.sample;
+}
+
+// Frames land interleaved at their offset: float unchanged to the bit, left
+// and right first, the rest silent, a single channel their mean.
+TEST(DeviceSamplesTest, FramesInterleaveForAnyChannelCount) {
+    const float left[] = {0.25f, -0.0f, 1e-40f};
+    const float right[] = {-0.75f, 0.5f, 1e-40f};
+    float surround[4 * 4];
+    std::fill(std::begin(surround), std::end(surround), 9.0f);
+    writeDeviceFrames(left, right, 3, 4, DeviceSampleFormat::float32, surround, 1);
+    const float expected[] = {9,     9,    9, 9, 0.25f,  -0.75f, 0, 0,
+                              -0.0f, 0.5f, 0, 0, 1e-40f, 1e-40f, 0, 0};
+    EXPECT_EQ(std::memcmp(surround, expected, sizeof expected), 0);
+
+    std::int16_t mono[3];
+    writeDeviceFrames(left, right, 3, 1, DeviceSampleFormat::int16, mono, 0);
+    EXPECT_EQ(mono[0], -8192); // (0.25 - 0.75) / 2
+    EXPECT_EQ(mono[1], 8192);
+    EXPECT_EQ(mono[2], 0);
 }
 
 TEST(PlayerOptionsTest, AcceptsItsOptionsAndRejectsTheRest) {
