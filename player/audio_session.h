@@ -1,6 +1,7 @@
-// The player's audio and MIDI: JACK on Linux, WinMM on Windows. A session
-// renders the instance on the system's audio thread and feeds it the MIDI of
-// the sources the options name, from start to stop.
+// The player's audio and MIDI: JACK on Linux; WASAPI or waveOut, and WinMM's
+// MIDI, on Windows. A session renders the instance on the system's audio
+// thread and feeds it the MIDI of the sources the options name, from start
+// to stop.
 #pragma once
 
 #include "player_options.h"

@@ -1,15 +1,22 @@
-// The tracker layout's two rows and the octave shift.
+// The musical-typing layout's two rows and the octave shift.
 #include "computer_keyboard.h"
 
-#include <cstring>
+#include "panel_layout.h"
 
 namespace t815 {
 
 namespace {
 
-// Each row's characters in semitone order from its C.
-constexpr const char* kLowerRow = "zsxdcvgbhnjm";
-constexpr const char* kUpperRow = "q2w3er5t6y7ui";
+struct NoteKey {
+    char character;
+    std::int32_t semitone; // above the home row's C
+};
+
+constexpr NoteKey kNoteKeys[] = {
+    {'a', 0},  {'w', 1},  {'s', 2},  {'e', 3},  {'d', 4},  {'f', 5},
+    {'t', 6},  {'g', 7},  {'y', 8},  {'h', 9},  {'u', 10}, {'j', 11},
+    {'k', 12}, {'o', 13}, {'l', 14}, {'p', 15}, {';', 16}, {'\'', 17},
+};
 
 bool isCharacterKey(char character) {
     return static_cast<unsigned char>(character) < 128 && character != '\0';
@@ -18,12 +25,11 @@ bool isCharacterKey(char character) {
 } // namespace
 
 std::int32_t keyForCharacter(const ComputerKeyboard& keyboard, char character) {
-    if (!isCharacterKey(character)) return -1;
-    const std::int32_t base = kLowerRowBaseKey + 12 * keyboard.octaveShift;
-    if (const char* found = std::strchr(kLowerRow, character))
-        return base + static_cast<std::int32_t>(found - kLowerRow);
-    if (const char* found = std::strchr(kUpperRow, character))
-        return base + 12 + static_cast<std::int32_t>(found - kUpperRow);
+    for (const NoteKey& note : kNoteKeys) {
+        if (note.character != character) continue;
+        const std::int32_t key = kHomeRowBaseKey + 12 * keyboard.octaveShift + note.semitone;
+        return key >= kFirstKey && key <= kLastKey ? key : -1;
+    }
     return -1;
 }
 

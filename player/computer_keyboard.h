@@ -1,21 +1,21 @@
-// The computer keyboard as a musical keyboard, laid out as in common trackers
-// and soft synths: the bottom letter row plays the lower octave (Z S X D C V
-// G B H N J M: C to B, the home row giving the black keys), the top letter
-// row the upper one (Q 2 W 3 E R 5 T 6 Y 7 U I: C to the next C, the digit
-// row giving the black keys). '-' shifts both rows an octave down, '=' an
-// octave up. Keys are named by the character they carry, lower case, so that
-// each window system maps its own key codes onto these names.
+// The computer keyboard as a musical keyboard, laid out as the "musical
+// typing" of common soft synths: the home row A S D F G H J K L ; ' plays
+// the white keys C D E F G A B C D E F, the row above W E T Y U O P the black
+// keys C# D# F# G# A# C# D#. Z shifts both rows an octave down, X an octave
+// up, as far as the panel's keyboard reaches. Keys are named by the
+// character they carry unshifted, lower case, so that each window system
+// maps its own key codes onto these names.
 #pragma once
 
 #include <cstdint>
 
 namespace t815 {
 
-constexpr std::int32_t kLowerRowBaseKey = 48; // Z at octave shift 0: C3
-constexpr std::int32_t kLowestOctaveShift = -2;
-constexpr std::int32_t kHighestOctaveShift = 2;
-constexpr char kOctaveDownKey = '-';
-constexpr char kOctaveUpKey = '=';
+constexpr std::int32_t kHomeRowBaseKey = 60;    // A at octave shift 0: middle C
+constexpr std::int32_t kLowestOctaveShift = -2; // A plays the panel's lowest key, 36
+constexpr std::int32_t kHighestOctaveShift = 1; // A plays 72; keys above 83 play nothing
+constexpr char kOctaveDownKey = 'z';
+constexpr char kOctaveUpKey = 'x';
 
 struct ComputerKeyboard {
     std::int32_t octaveShift = 0;
@@ -36,12 +36,13 @@ struct KeyAction {
 };
 
 // The MIDI key a character plays at the keyboard's octave, or -1 for a
-// character that plays none.
+// character that plays none (also where the key lies beyond the panel's
+// keyboard).
 std::int32_t keyForCharacter(const ComputerKeyboard& keyboard, char character);
 
 // A character key went down: a press for a note key that is not already
-// down (auto-repeat presses nothing), an octave shift for '-' and '=', none
-// for anything else.
+// down (auto-repeat presses nothing), an octave shift for Z and X, none for
+// anything else.
 KeyAction computerKeyDown(ComputerKeyboard& keyboard, char character);
 
 // A character key went up: the release of the note its press began, if any.

@@ -25,7 +25,12 @@ bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions
                         std::string& error) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         CommandOption option;
-        if (!readCommandOption(arguments, i, {"--program", "--connect-midi"}, option, error))
+        const bool read =
+            kPlayerChoosesAudio
+                ? readCommandOption(arguments, i, {"--program", "--connect-midi", "--audio"},
+                                    option, error)
+                : readCommandOption(arguments, i, {"--program", "--connect-midi"}, option, error);
+        if (!read)
             return false;
         const std::string& name = option.name;
         const std::string& value = option.value;
@@ -36,6 +41,15 @@ bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions
             }
         } else if (name == "--connect-midi") {
             options.midiSources.push_back(value);
+        } else if (kPlayerChoosesAudio && name == "--audio") {
+            if (value == "wasapi") {
+                options.audio = AudioSystem::wasapi;
+            } else if (value == "waveout") {
+                options.audio = AudioSystem::waveOut;
+            } else {
+                error = "--audio must be wasapi or waveout, got '" + value + "'";
+                return false;
+            }
         } else if (name == "--no-connect") {
             options.connect = false;
         } else if (name == "--list-midi") {
@@ -59,30 +73,39 @@ bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions
 }
 
 std::string playerHelpText() {
-    return "Usage: t815-play [options]\n"
-           "\n"
-           "Plays the T-815 instrument as a program of its own: MIDI in, audio out, and\n"
-           "its panel in a window. On Linux it is a JACK client named T-815 (two audio\n"
-           "outputs, one MIDI input); on Windows it takes MIDI from every input device and\n"
-           "plays through the default audio device.\n"
-           "\n"
-           "The computer keyboard plays the panel's keyboard: Z S X D C V G B H N J M\n"
-           "the lower octave (from C3), Q 2 W 3 E R 5 T 6 Y 7 U I the upper one; - and =\n"
-           "shift both an octave down and up. Closing the window quits.\n"
-           "\n"
-           "The program and settings are remembered between runs, in\n"
-           "$XDG_CONFIG_HOME/t815/t815-play.conf (~/.config/t815/ without it) on Linux and\n"
-           "%APPDATA%\\T-815\\t815-play.conf on Windows.\n"
-           "\n"
-           "Options:\n"
-           "  --program N         start with program index N (0 to 31)\n"
-           "  --headless          no window: MIDI in, audio out only\n"
-           "  --no-connect        connect no JACK ports, leaving that to a patchbay (on\n"
-           "                      Windows: open no MIDI input)\n"
-           "  --connect-midi PORT take MIDI from PORT (a JACK port, or on Windows a MIDI\n"
-           "                      input device's name) instead of every physical source;\n"
-           "                      repeatable\n"
-           "  --list-midi         list the MIDI sources, then exit\n"
+    const char* audioOption =
+        kPlayerChoosesAudio
+            ? "  --audio SYSTEM      play through wasapi or waveout only (by default WASAPI,\n"
+              "                      or waveOut where WASAPI cannot be opened)\n"
+            : "";
+    return std::string(
+               "Usage: t815-play [options]\n"
+               "\n"
+               "Plays the T-815 instrument as a program of its own: MIDI in, audio out, and\n"
+               "its panel in a window. On Linux it is a JACK client named T-815 (two audio\n"
+               "outputs, one MIDI input); on Windows it takes MIDI from every input device and\n"
+               "plays through the default audio device (by WASAPI, or waveOut where WASAPI\n"
+               "cannot be opened).\n"
+               "\n"
+               "The computer keyboard plays the panel's keyboard: A S D F G H J K L ; ' the\n"
+               "white keys from middle C (C D E F G A B C D E F), W E T Y U O P the black keys\n"
+               "between them; Z and X shift both rows an octave down and up. Closing the\n"
+               "window quits.\n"
+               "\n"
+               "The program and settings are remembered between runs, in\n"
+               "$XDG_CONFIG_HOME/t815/t815-play.conf (~/.config/t815/ without it) on Linux and\n"
+               "%APPDATA%\\T-815\\t815-play.conf on Windows.\n"
+               "\n"
+               "Options:\n"
+               "  --program N         start with program index N (0 to 31)\n"
+               "  --headless          no window: MIDI in, audio out only\n"
+               "  --no-connect        connect no JACK ports, leaving that to a patchbay (on\n"
+               "                      Windows: open no MIDI input)\n"
+               "  --connect-midi PORT take MIDI from PORT (a JACK port, or on Windows a MIDI\n"
+               "                      input device's name) instead of every physical source;\n"
+               "                      repeatable\n"
+               "  --list-midi         list the MIDI sources, then exit\n") +
+           audioOption +
            "  --help, -h          print this help\n"
            "  --version           print the version, then exit\n"
            "\n"

@@ -15,10 +15,23 @@ enum PlayerExit : int {
     kPlayerNoWindow = 4, // the panel's window cannot be opened (try --headless)
 };
 
+// Windows' audio systems: WASAPI where it opens, waveOut otherwise, unless
+// --audio names one.
+enum class AudioSystem { automatic, wasapi, waveOut };
+
+// Whether this build's players choose among audio systems (Windows' do;
+// Linux's plays through JACK alone).
+#ifdef _WIN32
+constexpr bool kPlayerChoosesAudio = true;
+#else
+constexpr bool kPlayerChoosesAudio = false;
+#endif
+
 struct PlayerOptions {
     int program = -1;                     // program index 0..31; -1: the remembered one
     std::vector<std::string> midiSources; // --connect-midi; empty: every physical source
     bool connect = true;                  // false: --no-connect
+    AudioSystem audio = AudioSystem::automatic;
     bool listMidi = false;
     bool headless = false;
     bool help = false;

@@ -25,12 +25,12 @@ namespace {
 
 constexpr const wchar_t* kWindowClass = L"T815PlayerWindow";
 
+// The character a virtual key carries unshifted in the keyboard layout,
+// lower case; 0 for keys that carry none.
 char characterOf(WPARAM key) {
-    if ((key >= 'A' && key <= 'Z')) return static_cast<char>(key - 'A' + 'a');
-    if (key >= '0' && key <= '9') return static_cast<char>(key);
-    if (key == VK_OEM_MINUS || key == VK_SUBTRACT) return '-';
-    if (key == VK_OEM_PLUS || key == VK_ADD) return '=';
-    return 0;
+    if (key >= 'A' && key <= 'Z') return static_cast<char>(key - 'A' + 'a');
+    const UINT character = MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_CHAR) & 0x7FFF;
+    return character > ' ' && character < 0x7F ? static_cast<char>(character) : 0;
 }
 
 void perform(PlayerWindow& window, KeyAction action) {

@@ -31,14 +31,11 @@ struct PlayerWindow {
 
 namespace {
 
-// The character a key carries, from its unshifted keysym; 0 for others.
+// The character a key carries, from its unshifted keysym (printable ASCII
+// keysyms are the characters themselves); 0 for others.
 char characterOf(XKeyEvent& event) {
     const KeySym symbol = XLookupKeysym(&event, 0);
-    if (symbol == XK_minus || symbol == XK_KP_Subtract) return '-';
-    if (symbol == XK_equal || symbol == XK_KP_Add) return '=';
-    if ((symbol >= XK_a && symbol <= XK_z) || (symbol >= XK_0 && symbol <= XK_9))
-        return static_cast<char>(symbol);
-    return 0;
+    return symbol > XK_space && symbol < XK_asciitilde + 1 ? static_cast<char>(symbol) : 0;
 }
 
 void perform(PlayerWindow& window, KeyAction action) {

@@ -2,6 +2,7 @@
 // the remembered state and its file, and periods rendered split at their
 // MIDI events' frames.
 #include "computer_keyboard.h"
+#include "device_samples.h"
 #include "instrument_operations.h"
 #include "instrument_render.h"
 #include "player_options.h"
@@ -11,36 +12,44 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace t815::test {
 namespace {
 
-// The tracker layout at octave shift 0, each row from its C.
-TEST(ComputerKeyboardTest, RowsPlayTwoOctavesThatShiftTogether) {
-    const char* const lower = "zsxdcvgbhnjm";
-    const char* const upper = "q2w3er5t6y7ui";
+// The musical-typing layout: the key each character plays after the shift
+// keys before it, from middle C at shift 0, clamped to the panel's 36..83.
+TEST(ComputerKeyboardTest, RowsPlayWhiteAndBlackKeysThatShiftTogether) {
+    const char* const home = "asdfghjkl;'";
+    const int white[] = {0, 2, 4, 5, 7, 9, 11, 12, 14, 16, 17};
+    const char* const above = "wetyuop";
+    const int black[] = {1, 3, 6, 8, 10, 13, 15};
     ComputerKeyboard keyboard;
-    for (int i = 0; lower[i]; ++i)
-        EXPECT_EQ(keyForCharacter(keyboard, lower[i]), 48 + i) << lower[i];
-    for (int i = 0; upper[i]; ++i)
-        EXPECT_EQ(keyForCharacter(keyboard, upper[i]), 60 + i) << upper[i];
-    for (const char other : {'a', 'l', 'o', 'p', '1', '4', '8', ' ', '\0', char(-61)})
+    for (int i = 0; home[i]; ++i)
+        EXPECT_EQ(keyForCharacter(keyboard, home[i]), 60 + white[i]) << home[i];
+    for (int i = 0; above[i]; ++i)
+        EXPECT_EQ(keyForCharacter(keyboard, above[i]), 60 + black[i]) << above[i];
+    for (const char other : {'q', 'r', 'i', 'z', 'x', 'c', 'A', '-', '=', ' ', '\0', char(-61)})
         EXPECT_EQ(keyForCharacter(keyboard, other), -1) << int(other);
 
-    // Shifts stop at two octaves either way.
+    // Z and X stop where A would leave the panel's keyboard; at the top
+    // shift the keys above 83 play nothing.
     const struct {
-        char key;
-        int lowestKeyAfter;
-    } shifts[] = {{'-', 36}, {'-', 24}, {'-', 24}, {'=', 36}, {'=', 48},
-                  {'=', 60}, {'=', 72}, {'=', 72}, {'-', 60}};
-    for (const auto& shift : shifts) {
-        EXPECT_EQ(computerKeyDown(keyboard, shift.key).kind, KeyAction::none);
-        EXPECT_EQ(keyForCharacter(keyboard, 'z'), shift.lowestKeyAfter);
+        char shift;
+        int aKey, jKey, kKey;
+    } shifts[] = {{'z', 48, 59, 60}, {'z', 36, 47, 48}, {'z', 36, 47, 48}, {'x', 48, 59, 60},
+                  {'x', 60, 71, 72}, {'x', 72, 83, -1}, {'x', 72, 83, -1}, {'z', 60, 71, 72}};
+    for (const auto& step : shifts) {
+        EXPECT_EQ(computerKeyDown(keyboard, step.shift).kind, KeyAction::none);
+        EXPECT_EQ(keyForCharacter(keyboard, 'a'), step.aKey);
+        EXPECT_EQ(keyForCharacter(keyboard, 'j'), step.jKey);
+        EXPECT_EQ(keyForCharacter(keyboard, 'k'), step.kKey);
     }
 }
 
@@ -49,23 +58,57 @@ TEST(ComputerKeyboardTest, RowsPlayTwoOctavesThatShiftTogether) {
 // releases everything still down.
 TEST(ComputerKeyboardTest, PressesAndReleasesPair) {
     ComputerKeyboard keyboard;
-    const KeyAction first = computerKeyDown(keyboard, 'z');
+    const KeyAction first = computerKeyDown(keyboard, 'a');
     EXPECT_EQ(first.kind, KeyAction::press);
-    EXPECT_EQ(first.key, 48);
-    EXPECT_EQ(computerKeyDown(keyboard, 'z').kind, KeyAction::none); // auto-repeat
-    computerKeyDown(keyboard, '=');
-    const KeyAction up = computerKeyUp(keyboard, 'z');
+    EXPECT_EQ(first.key, 60);
+    EXPECT_EQ(computerKeyDown(keyboard, 'a').kind, KeyAction::none); // auto-repeat
+    computerKeyDown(keyboard, 'x');
+    const KeyAction up = computerKeyUp(keyboard, 'a');
     EXPECT_EQ(up.kind, KeyAction::release);
-    EXPECT_EQ(up.key, 48);
-    EXPECT_EQ(computerKeyUp(keyboard, 'z').kind, KeyAction::none);
+    EXPECT_EQ(up.key, 60);
     EXPECT_EQ(computerKeyUp(keyboard, 'a').kind, KeyAction::none);
+    EXPECT_EQ(computerKeyUp(keyboard, 'q').kind, KeyAction::none);
+    EXPECT_EQ(computerKeyUp(keyboard, char(-61)).kind, KeyAction::none);
 
-    computerKeyDown(keyboard, 'q');
-    computerKeyDown(keyboard, 'm');
+    EXPECT_EQ(computerKeyDown(keyboard, ';').kind, KeyAction::none); // 88: off the panel
+    computerKeyDown(keyboard, 'z');
+    computerKeyDown(keyboard, 'w');
+    computerKeyDown(keyboard, ';');
     std::vector<int> released;
     releaseAllComputerKeys(keyboard, [&](std::int32_t key) { released.push_back(key); });
-    EXPECT_EQ(released, (std::vector<int>{71, 72})); // in character order: 'm', 'q'
-    EXPECT_EQ(computerKeyUp(keyboard, 'q').kind, KeyAction::none);
+    EXPECT_EQ(released, (std::vector<int>{76, 61})); // in character order: ';', 'w'
+    EXPECT_EQ(computerKeyUp(keyboard, 'w').kind, KeyAction::none);
+}
+
+// 16-bit samples round, clip beyond full scale and make NaN silent.
+TEST(DeviceSamplesTest, Int16RoundsAndClips) {
+    const struct {
+        float sample;
+        std::int16_t expected;
+    } cases[] = {{0.0f, 0},           {1.0f, 32767},     {-1.0f, -32767}, {0.5f, 16384},
+                 {-0.5f, -16384},     {1.5f, 32767},     {-1.5f, -32768}, {1e30f, 32767},
+                 {-INFINITY, -32768}, {INFINITY, 32767}, {NAN, 0},        {1.0f / 32767.0f, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(int16Sample(c.sample), c.expected) << c.sample;
+}
+
+// Frames land interleaved at their offset: float unchanged to the bit, left
+// and right first, the rest silent, a single channel their mean.
+TEST(DeviceSamplesTest, FramesInterleaveForAnyChannelCount) {
+    const float left[] = {0.25f, -0.0f, 1e-40f};
+    const float right[] = {-0.75f, 0.5f, 1e-40f};
+    float surround[4 * 4];
+    std::fill(std::begin(surround), std::end(surround), 9.0f);
+    writeDeviceFrames(left, right, 3, 4, DeviceSampleFormat::float32, surround, 1);
+    const float expected[] = {9,     9,    9, 9, 0.25f,  -0.75f, 0, 0,
+                              -0.0f, 0.5f, 0, 0, 1e-40f, 1e-40f, 0, 0};
+    EXPECT_EQ(std::memcmp(surround, expected, sizeof expected), 0);
+
+    std::int16_t mono[3];
+    writeDeviceFrames(left, right, 3, 1, DeviceSampleFormat::int16, mono, 0);
+    EXPECT_EQ(mono[0], -8192); // (0.25 - 0.75) / 2
+    EXPECT_EQ(mono[1], 8192);
+    EXPECT_EQ(mono[2], 0);
 }
 
 TEST(PlayerOptionsTest, AcceptsItsOptionsAndRejectsTheRest) {
@@ -89,6 +132,10 @@ TEST(PlayerOptionsTest, AcceptsItsOptionsAndRejectsTheRest) {
         {{"--connect-midi", "a:b", "--no-connect"}, false},
         {{"--bogus"}, false},
         {{"stray"}, false},
+        {{"--audio", "waveout"}, kPlayerChoosesAudio},
+        {{"--audio=wasapi"}, kPlayerChoosesAudio},
+        {{"--audio", "jack"}, false},
+        {{"--audio"}, false},
     };
     for (const auto& c : cases) {
         PlayerOptions options;
@@ -105,6 +152,11 @@ TEST(PlayerOptionsTest, AcceptsItsOptionsAndRejectsTheRest) {
     EXPECT_EQ(options.midiSources, std::vector<std::string>{"x:y"});
     EXPECT_TRUE(options.headless);
     EXPECT_TRUE(options.connect);
+    EXPECT_EQ(options.audio, AudioSystem::automatic);
+    if (kPlayerChoosesAudio) {
+        ASSERT_TRUE(parsePlayerOptions({"--audio=waveout"}, options, error));
+        EXPECT_EQ(options.audio, AudioSystem::waveOut);
+    }
 }
 
 const PlayerState kSomeState{17, {1.0f, 0.0f, 0.123456789f, 0.7f, 0.3f}};

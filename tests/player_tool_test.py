@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Runs t815-play as a user would, against a real JACK server with no sound
-card (jackd's dummy driver, under a private server name), and checks what it
+card (jackd's dummy driver, under a private server name), or a Windows build
+under Wine with ALSA's file plugin as its sound card, and checks what it
 plays, its exit codes and its messages.
 
-  player_tool_test.py --player EXE [--client EXE] [--probe EXE]
+  player_tool_test.py --player EXE [--client EXE] [--probe EXE] [--hook DLL]
                       [--runner 'wine-run.sh|prefix|arch'] GROUP
 
 GROUP is one of:
@@ -14,12 +15,19 @@ GROUP is one of:
            session bus): the recording at the new rate, SIGTERM mid-switch
            (--client: tests/player_jack_client)
   window   the panel's window under Xvfb (--probe: tests/player_window_probe)
-  noaudio  a Windows build under Wine, which has no audio device here
+  noaudio  a Windows build under Wine without an audio device
+  wine     a Windows build under Wine playing into a file through ALSA: headless
+           by WASAPI and by waveOut, and the panel's window (--probe:
+           tests/player_window_probe_win32, --hook: tests/player_capture_hook),
+           its note against the render tool's (--render: t815-render, --plugin:
+           the VST 2.4 plug-in of the same build)
 Exits 77 (skipped) where jackd (for rate: jackdbus, dbus-daemon) is not
-installed.
+installed (jack, rate, window) or Wine cannot run the build (noaudio, wine).
 """
 import argparse
+import array
 import fcntl
+import math
 import glob
 import hashlib
 import os
@@ -29,6 +37,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from render_tool_test import read_wav, smf, write
 
 SKIPPED = 77
 failures = []
@@ -211,11 +221,12 @@ class JackDbus:
 class Player:
     """t815-play started in the background, with a config folder of its own."""
 
-    def __init__(self, exe, args, env, config):
+    def __init__(self, exe, args, env, config, runner=()):
         self.out = tempfile.TemporaryFile()
         self.err = tempfile.TemporaryFile()
-        self.process = subprocess.Popen([exe] + args, stdin=subprocess.DEVNULL, stdout=self.out,
-                                        stderr=self.err, env=dict(env, XDG_CONFIG_HOME=config))
+        self.process = subprocess.Popen(list(runner) + [exe] + args, stdin=subprocess.DEVNULL,
+                                        stdout=self.out, stderr=self.err,
+                                        env=dict(env, XDG_CONFIG_HOME=config))
 
     def finish(self, timeout=10):
         """Exit code and stderr; None for a player that did not end in time."""
@@ -370,30 +381,159 @@ def group_window(options, workdir):
         jack.stop()
 
 
-def group_noaudio(options, workdir):
+def wine_home(options, workdir, name, sound_card):
+    """A HOME for Wine's ALSA driver: with a sound card, ALSA's default device
+    is the file plugin writing to out.raw in it; without, there is none (and
+    no /dev/snd here). The prefix is named apart (WINEPREFIX), and it is made
+    ready, its server and services started, under the caller's own HOME
+    first, so that nothing lasting in the prefix, which parallel tests
+    share, comes to point into this temporary folder."""
     runner = options.runner.split("|") if options.runner else []
-    for args in [["--headless"], []]:
-        result = subprocess.run(runner + [options.player] + args, stdin=subprocess.DEVNULL,
-                                capture_output=True, text=True, timeout=300,
-                                env=dict(os.environ, LC_ALL="C.UTF-8"))
-        if result.returncode == SKIPPED:
-            print("skipped: Wine cannot run this build here")
-            sys.exit(SKIPPED)
-        # Wine's own sound driver may print lines of its own; the player says one.
-        ours = [line for line in result.stderr.splitlines() if line.startswith("t815-play:")]
-        check(result.returncode == 3 and ours == ["t815-play: no audio output device could be opened"],
+    if runner and subprocess.call(runner, stdin=subprocess.DEVNULL) == SKIPPED:
+        print("skipped: Wine cannot run this build here")
+        sys.exit(SKIPPED)
+    home = os.path.join(workdir, name)
+    os.makedirs(home)
+    raw = os.path.join(home, "out.raw")
+    if sound_card:
+        with open(os.path.join(home, ".asoundrc"), "w") as f:
+            f.write('pcm.!default { type file slave.pcm "null" file "%s" format "raw" }\n' % raw)
+    return home, raw
+
+
+def run_wine(options, args, home, timeout=60):
+    runner = options.runner.split("|") if options.runner else []
+    result = subprocess.run(runner + [options.player] + args, stdin=subprocess.DEVNULL,
+                            capture_output=True, text=True, timeout=timeout,
+                            env=dict(os.environ, HOME=home, LC_ALL="C.UTF-8"))
+    if result.returncode == SKIPPED:
+        print("skipped: Wine cannot run this build here")
+        sys.exit(SKIPPED)
+    return result
+
+
+def ours(stderr):
+    """The player's lines (Wine and ALSA may print lines of their own)."""
+    return [line for line in stderr.splitlines() if line.startswith("t815-play:")]
+
+
+def group_noaudio(options, workdir):
+    home, _ = wine_home(options, workdir, "home", False)
+    for args in [["--headless"], [], ["--headless", "--audio", "wasapi"]]:
+        result = run_wine(options, args, home, timeout=300)
+        check(result.returncode == 3 and
+              ours(result.stderr) == ["t815-play: no audio output device could be opened"],
               "no audio device %s: exit %d, %r" % (args, result.returncode, result.stderr))
 
+
+def recorded(raw):
+    """What the player played: Wine mixes here in 32-bit float stereo at
+    48 kHz, the format WASAPI's player takes over and ALSA's file plugin
+    writes unchanged. Left and right interleaved."""
+    samples = array.array("f")
+    with open(raw, "rb") as f:
+        data = f.read()
+    samples.frombytes(data[:len(data) - len(data) % 8])
+    return samples
+
+
+def rms(samples):
+    return math.sqrt(sum(x * x for x in samples) / len(samples)) if samples else 0.0
+
+
+def group_wine(options, workdir):
+    runner = options.runner.split("|") if options.runner else []
+    # Headless, with a program selected and nothing playing it (Wine has no
+    # MIDI input): the device gets exact silence, through either system,
+    # until Ctrl+C (SIGINT, Wine's console event) ends the player with 0.
+    for system in ["wasapi", "waveout"]:
+        home, raw = wine_home(options, workdir, "headless-" + system, True)
+        playing = Player(options.player, ["--headless", "--program", "13", "--audio", system],
+                         dict(os.environ, HOME=home), home, runner)
+        sizes = []
+        deadline = time.time() + 30
+        while len(sizes) < 2 and time.time() < deadline and playing.process.poll() is None:
+            time.sleep(0.5)
+            size = os.path.getsize(raw) if os.path.exists(raw) else 0
+            if size > 0 and (not sizes or size > sizes[-1]):
+                sizes.append(size)
+        playing.process.send_signal(signal.SIGINT)
+        code, err = playing.finish(timeout=30)
+        if code == SKIPPED:
+            print("skipped: Wine cannot run this build here")
+            sys.exit(SKIPPED)
+        check(len(sizes) == 2, "%s: the audio file did not grow: %s" % (system, sizes))
+        samples = recorded(raw)
+        check(samples and all(x == 0.0 for x in samples),
+              "%s: %d samples, not all silent" % (system, len(samples)))
+        check(code == 0 and not ours(err), "%s: Ctrl+C: exit %s, %r" % (system, code, err))
+
+    # The window: the probe checks the panel, plays key 36 from the computer
+    # keyboard and the mouse, holding each for 300 ms, and closes it.
+    home, raw = wine_home(options, workdir, "window", True)
+    playing = Player(options.player, ["--program", "13"], dict(os.environ, HOME=home), home,
+                     runner)
+    hook = "Z:" + os.path.abspath(options.hook).replace("/", "\\")
+    probe = subprocess.run(runner + [options.probe, hook, "300"], stdin=subprocess.DEVNULL,
+                           capture_output=True, text=True, env=dict(os.environ, HOME=home),
+                           timeout=120)
+    print(probe.stdout.strip())
+    check(probe.returncode == 0, "the window probe: exit %d, %s %s" %
+          (probe.returncode, probe.stdout.strip(), probe.stderr.strip()))
+    code, err = playing.finish(timeout=30)
+    check(code == 0 and not ours(err), "closing the window: exit %s, %r" % (code, err))
+    # Silence until the first press, then sound (20 ms windows, stereo).
+    samples = recorded(raw)
+    first = next((i for i, x in enumerate(samples) if x != 0.0), len(samples))
+    window = 2 * 960
+    loudest = max((rms(samples[i:i + window]) for i in range(first, len(samples), window)),
+                  default=0.0)
+    print("window: %d frames, the first sound at frame %d, loudest 20 ms at RMS %.4f" %
+          (len(samples) // 2, first // 2, loudest))
+    check(first >= 2 * 4800, "sound before any key was pressed (frame %d)" % (first // 2))
+    check(loudest > 0.01, "no sound after the presses (loudest RMS %.4f)" % loudest)
+    check(exact_note(options, runner, workdir, samples[first::2][:4800]),
+          "the first note differs from the render tool's")
+
+
+def exact_note(options, runner, workdir, heard):
+    """Whether the first 100 ms of the note the window played, from its first
+    sound, are to the bit what the render tool gives for key 36 of program 13
+    at 48 kHz through the plug-in of this build (Wine mixes in float at the
+    player's rate and passes the samples on unchanged). The file begins where
+    Wine began, not where the player did, so the phase of the instrument's
+    33 kHz against 48 kHz at the note, one of 16, is found by rendering the
+    note at each; the player's remembered settings in the build tree's
+    prefix are the instrument's defaults, as only these tests run it there."""
+    midi = os.path.join(workdir, "note.mid")
+    wav = os.path.join(workdir, "note.wav")
+    for phase in range(16):
+        # 480 ticks a quarter at 10 ms a quarter: a tick is a frame at 48 kHz.
+        write(midi, smf([[(0, [0xFF, 0x51, 0x03, 0x00, 0x27, 0x10]),
+                          (1000 + phase, [0x90, 36, 100]), (6000, [0x80, 36, 0])]], division=480))
+        subprocess.run(runner + [options.render, "--plugin", options.plugin, "--midi", midi,
+                                 "--out", wav, "--rate", "48000", "--block", "1", "--tail", "0",
+                                 "--program", "13", "-q"],
+                       stdin=subprocess.DEVNULL, check=True, timeout=60)
+        left = [frame[0] for frame in read_wav(wav)[4]]
+        start = next((i for i, x in enumerate(left) if x != 0.0), len(left))
+        if left[start:start + len(heard)] == list(heard):
+            print("the first note is the render tool's, to the bit, at phase %d" % phase)
+            return True
+    return False
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--player", required=True)
     parser.add_argument("--client")
     parser.add_argument("--probe")
+    parser.add_argument("--hook")
+    parser.add_argument("--render")
+    parser.add_argument("--plugin")
     parser.add_argument("--runner", default="")
-    parser.add_argument("group", choices=["jack", "rate", "window", "noaudio"])
+    parser.add_argument("group", choices=["jack", "rate", "window", "noaudio", "wine"])
     options = parser.parse_args()
-    if options.group != "noaudio" and not shutil.which("jackd"):
+    if options.group in ("jack", "window") and not shutil.which("jackd"):
         print("skipped: jackd is not installed")
         return SKIPPED
     if options.group == "rate" and not (shutil.which("jackdbus") and shutil.which("dbus-daemon")
@@ -401,8 +541,9 @@ def main():
         print("skipped: jackdbus or dbus-daemon is not installed")
         return SKIPPED
     with tempfile.TemporaryDirectory() as workdir:
-        {"jack": group_jack, "rate": group_rate, "window": group_window,
-         "noaudio": group_noaudio}[options.group](options, workdir)
+        groups = {"jack": group_jack, "rate": group_rate, "window": group_window,
+                  "noaudio": group_noaudio, "wine": group_wine}
+        groups[options.group](options, workdir)
         log = os.path.join(workdir, "jackd.log")
         if failures and os.path.exists(log):
             print("jackd's log:\n" + open(log).read())

@@ -1,0 +1,65 @@
+// A hook DLL through which tests/player_window_probe_win32 reads t815-play's
+// panel as the player itself draws it. A window's pixels belong to the
+// process that draws them under Wine's null graphics driver, so another
+// process cannot read them back from the window's DC; the probe installs
+// captureHook on the player's window thread, Wine loads this DLL into the
+// player, and when the probe posts the registered message "T815CapturePanel"
+// (wParam: the probe's process id) the hook copies the panel's client area
+// into the probe's shared memory "T815PanelPixels.<id>" (920 x 430 32-bit
+// pixels, top row first) and signals "T815PanelCaptured.<id>".
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+namespace {
+
+constexpr int kWidth = 920, kHeight = 430;
+
+void capturePanel(HWND window, unsigned long probe) {
+    wchar_t name[64];
+    std::swprintf(name, 64, L"T815PanelPixels.%lu", probe);
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, name);
+    std::swprintf(name, 64, L"T815PanelCaptured.%lu", probe);
+    HANDLE captured = OpenEventW(EVENT_MODIFY_STATE, FALSE, name);
+    void* pixels = mapping ? MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, 0) : nullptr;
+    HWND panel = GetWindow(window, GW_CHILD);
+    if (pixels && panel) {
+        HDC source = GetDC(panel);
+        HDC memory = CreateCompatibleDC(source);
+        HBITMAP bitmap = CreateCompatibleBitmap(source, kWidth, kHeight);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = kWidth;
+        info.bmiHeader.biHeight = -kHeight; // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        GetDIBits(memory, bitmap, 0, kHeight, pixels, &info, DIB_RGB_COLORS);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(panel, source);
+    }
+    if (pixels) UnmapViewOfFile(pixels);
+    if (mapping) CloseHandle(mapping);
+    if (captured) {
+        SetEvent(captured);
+        CloseHandle(captured);
+    }
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    captureHook(int code, WPARAM removed, LPARAM argument) {
+    static const UINT captureMessage = RegisterWindowMessageW(L"T815CapturePanel");
+    auto* message = reinterpret_cast<MSG*>(argument);
+    if (code == HC_ACTION && removed == PM_REMOVE && message->message == captureMessage) {
+        capturePanel(message->hwnd, static_cast<unsigned long>(message->wParam));
+        message->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, removed, argument);
+}
