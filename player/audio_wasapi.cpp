@@ -1,10 +1,10 @@
 // The WASAPI output: the default render endpoint in shared mode, event
 // driven, in the endpoint's mix format (32-bit float or 16-bit integer, any
 // channel count; device_samples.h) at the mix's rate, which becomes the
-// instance's. A render
-// thread of ours does all COM work, so the window's thread never meets COM:
-// it opens the device, reports back, then fills the buffer each time the
-// audio system signals room, rendering into fixed arrays of its own.
+// instance's. A render thread of ours does all COM work, so the window's
+// thread never meets COM: it opens the device, reports back, then fills the
+// buffer each time the audio system signals room, rendering into fixed
+// arrays of its own.
 #include "windows_audio_output.h"
 
 #include "device_samples.h"
