@@ -88,8 +88,8 @@ PanelBackBuffer* backBufferOf(HWND window) {
     return reinterpret_cast<PanelBackBuffer*>(GetWindowLongPtrW(window, kBackBufferSlot));
 }
 
-// The panel as it is now, into `dc` at (0, 0) through the window's kept
-// buffer (a buffer of the paint's own if the window could not keep one).
+// The panel as it is now, into the window's `dc` at (0, 0) through the
+// window's kept buffer (a buffer of the paint's own if it could not keep one).
 void paintWindow(HWND window, HDC dc, const PluginInstance& instance) {
     const PanelState state = readPanelState(instance);
     if (PanelBackBuffer* buffer = backBufferOf(window))
@@ -198,7 +198,12 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     }
     case WM_PRINTCLIENT:
-        if (instance && wParam) paintWindow(window, reinterpret_cast<HDC>(wParam), *instance);
+        // Through a buffer of the paint's own, compatible with the context
+        // handed over: its format may not be the screen's, which the kept
+        // buffer must stay.
+        if (instance && wParam)
+            paintPanelBuffered(reinterpret_cast<HDC>(wParam), readPanelState(*instance),
+                               openScale(*instance));
         return 0;
     case kDpiChangedMessage:
         // The new DPI in wParam's low word (x and y are the same).
