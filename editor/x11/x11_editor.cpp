@@ -16,11 +16,12 @@
 // threads of their choosing, and XInitThreads is not ours to call, so every
 // call on an X connection is made under editorCalls, a lock that only these
 // editor calls and the panel snapshot take (never the audio thread); the
-// panel's interaction fields and its scale belong to whoever holds it. requestRepaint may come from
-// any thread, the audio thread included: it only sets the instance's panelRepaintDue flag, which
-// the idle call takes. X errors on our connection (a host window that went away, say) are caught
-// while the lock is held, so that they never reach the host's handler or Xlib's default one, which
-// would end the host's process.
+// panel's interaction fields and its scale belong to whoever holds it.
+// requestRepaint may come from any thread, the audio thread included: it
+// only sets the instance's panelRepaintDue flag, which the idle call takes.
+// X errors on our connection (a host window that went away, say) are
+// caught while the lock is held, so that they never reach the host's
+// handler or Xlib's default one, which would end the host's process.
 #include "panel_editor.h"
 
 #include "editor_scale.h"
