@@ -24,6 +24,10 @@ void applyClapEvent(ClapPlugin& face, const clap_event_header& event);
 // panel marked.
 void reportParameterChanges(ClapPlugin& face, const clap_output_events* out);
 
+// Asks the host to resize the open panel's window to the panel's size
+// (request_resize); nothing while the panel is closed.
+void requestGuiResize(ClapPlugin& face);
+
 // Closes the panel and gives back the host's timer; harmless when closed.
 void destroyClapGui(ClapPlugin& face);
 

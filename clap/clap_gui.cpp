@@ -1,7 +1,8 @@
 // The gui extension: the panel embedded in the host's window (Win32 or X11,
 // never floating), at the size of its scale: the host's (set_scale), else
 // the display's. The host does not resize it; a new scale while the panel is
-// open resizes it and asks the host to follow. Where the window system gives the panel
+// open (the host's, or the display's as it changes) resizes it and asks the
+// host to follow. Where the window system gives the panel
 // no thread of its own (X11), the host's timer is its idle call: CLAP hosts
 // make no other. A host without timers that watches file descriptors gets
 // the panel's X connection to watch instead (then the panel repaints for
@@ -94,10 +95,7 @@ bool CLAP_CALL guiSetScale(const clap_plugin* plugin, double scale) {
     const PanelSize before = editorSize(face->instance);
     if (!setEditorScale(face->instance, scale)) return false;
     const PanelSize after = editorSize(face->instance);
-    if (panelOpen(*face) && face->hostGui &&
-        (after.width != before.width || after.height != before.height))
-        face->hostGui->request_resize(face->host, std::uint32_t(after.width),
-                                      std::uint32_t(after.height));
+    if (after.width != before.width || after.height != before.height) requestGuiResize(*face);
     return true;
 }
 
@@ -176,6 +174,12 @@ void CLAP_CALL descriptorReady(const clap_plugin* plugin, int fd, clap_posix_fd_
 }
 
 } // namespace
+
+void requestGuiResize(ClapPlugin& face) {
+    if (!panelOpen(face) || !face.hostGui) return;
+    const PanelSize size = editorSize(face.instance);
+    face.hostGui->request_resize(face.host, std::uint32_t(size.width), std::uint32_t(size.height));
+}
 
 void destroyClapGui(ClapPlugin& face) {
     unwatchPanelDescriptor(face);

@@ -35,6 +35,10 @@ void markGesture(void* record, std::int32_t index, bool begins) {
     if (face.hostParams) face.hostParams->request_flush(face.host);
 }
 
+void requestResize(void* record) {
+    requestGuiResize(*static_cast<ClapPlugin*>(record));
+}
+
 template <typename T> const T* hostExtension(const clap_host* host, const char* id) {
     return host->get_extension ? static_cast<const T*>(host->get_extension(host, id)) : nullptr;
 }
@@ -168,7 +172,7 @@ ClapPlugin* createClapPlugin(const clap_host* host) noexcept {
     if (!face) return nullptr;
     face->host = host;
     face->watchedFd = -1;
-    if (!constructPluginInstance(face->instance, {face, nullptr, markGesture})) {
+    if (!constructPluginInstance(face->instance, {face, nullptr, markGesture, requestResize})) {
         delete face;
         return nullptr;
     }

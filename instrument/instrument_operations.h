@@ -55,4 +55,10 @@ inline void markParameterGesture(PluginInstance& instance, std::int32_t index, b
         instance.face.parameterGesture(instance.face.face, index, begins);
 }
 
+// The open panel changed its size to follow the display; the face asks its
+// host to follow in turn.
+inline void announcePanelResized(PluginInstance& instance) {
+    if (instance.face.panelResized) instance.face.panelResized(instance.face.face);
+}
+
 } // namespace t815

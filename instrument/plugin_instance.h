@@ -36,6 +36,11 @@ struct FaceLink {
     // parameter index 0..4; the host groups the changes between into one
     // gesture. Called from the panel's thread, with nothing held.
     void (*parameterGesture)(void* face, std::int32_t index, bool begins);
+    // The open panel took a new size of its own accord (it follows the
+    // display's DPI): the host should resize the window it sits in. Called
+    // from the panel's thread, with nothing held that a call back into the
+    // editor would wait for.
+    void (*panelResized)(void* face);
 };
 
 // The panel's repaint request, installed by the open panel editor and

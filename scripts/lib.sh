@@ -40,7 +40,9 @@ project_version() {
 # already gone, wineserver -k fails; that must not end a set -e script.
 stop_wine() {
     for preset in win32 win64; do
-        [ -d "build/$preset/wineprefix" ] && WINEPREFIX="$PWD/build/$preset/wineprefix" wineserver -k 2>/dev/null || true
+        for prefix in wineprefix wineprefix-dpi; do
+            [ -d "build/$preset/$prefix" ] && WINEPREFIX="$PWD/build/$preset/$prefix" wineserver -k 2>/dev/null || true
+        done
     done
     return 0
 }

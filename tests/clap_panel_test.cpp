@@ -11,12 +11,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <thread>
 #include <utility>
 
 #ifdef _WIN32
 #include "gdi_readback.h"
 #else
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -84,6 +86,12 @@ struct HostWindow {
         GetClientRect(GetWindow(window, GW_CHILD), &area);
         return {area.right, area.bottom};
     }
+    // What Windows sends a window when the display's DPI changes.
+    void changeDisplayDpi(int dpi) {
+        RECT suggested{0, 0, 920 * dpi / 96, 430 * dpi / 96};
+        SendMessageW(GetWindow(window, GW_CHILD), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+    }
     Colour pixel(int x, int y) const {
         HWND child = GetWindow(window, GW_CHILD);
         if (!child) return {-1, -1, -1};
@@ -109,8 +117,20 @@ struct HostWindow {
     }
     ~HostWindow() {
         if (!display) return;
+        if (resourcesChanged)
+            XDeleteProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER);
         XDestroyWindow(display, window);
         XCloseDisplay(display);
+    }
+    // What xrdb does for a desktop's new DPI: the server's resources replaced.
+    bool resourcesChanged = false;
+    void changeDisplayDpi(int dpi) {
+        const std::string text = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+        XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
+                        int(text.size()));
+        XSync(display, False);
+        resourcesChanged = true;
     }
     bool usable() const { return display != nullptr; }
     clap_window handle() const {
@@ -234,6 +254,24 @@ TEST(ClapPanel, ANewScaleResizesTheOpenPanelAndAsksTheHostToFollow) {
     const PanelCheckPoint& lamp = kPanelCheckPoints[4];
     EXPECT_TRUE(
         runUntil(host, *clap, [&] { return host.pixel(lamp.x, lamp.y) == expected(lamp); }));
+    clap->gui->destroy(clap->plugin);
+}
+
+TEST(ClapPanel, TheDisplaysDpiChangingResizesTheOpenPanelAndAsksTheHostToFollow) {
+    HostWindow host;
+    if (!host.usable()) GTEST_SKIP() << "no window system";
+    auto clap = std::make_unique<ClapInstance>();
+    const clap_window parent = host.handle();
+    ASSERT_TRUE(clap->gui->create(clap->plugin, parent.api, false));
+    ASSERT_TRUE(clap->gui->set_parent(clap->plugin, &parent));
+    ASSERT_TRUE(clap->gui->show(clap->plugin));
+    host.run(*clap);
+    ASSERT_EQ(host.childSize(), std::make_pair(920, 430)); // a display at 96 DPI
+    host.changeDisplayDpi(192);
+    EXPECT_TRUE(
+        runUntil(host, *clap, [&] { return host.childSize() == std::make_pair(1840, 860); }));
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> asked{{1840, 860}};
+    EXPECT_EQ(clap->host.resizeRequests, asked);
     clap->gui->destroy(clap->plugin);
 }
 

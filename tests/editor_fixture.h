@@ -47,7 +47,7 @@ class PanelTest : public ::testing::Test {
     void SetUp() override {
         updateDisplayCalls = 0;
         gestures.clear();
-        instance = createPluginInstance({nullptr, countAnnouncement, recordGesture});
+        instance = createPluginInstance({nullptr, countAnnouncement, recordGesture, nullptr});
         ASSERT_NE(instance, nullptr);
     }
     void TearDown() override { destroyPluginInstance(instance); }

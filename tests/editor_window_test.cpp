@@ -8,6 +8,7 @@
 #include "gdi_readback.h"
 #include "panel_check_points.h"
 #include "panel_scale.h"
+#include "panel_scale_checks.h"
 #include "panel_snapshot.h"
 #include "plugin_host_fixture.h"
 
@@ -21,6 +22,8 @@ namespace t815::test {
 namespace {
 
 constexpr wchar_t kPanelClass[] = L"VeltranoT815HardwareGUI3";
+constexpr UINT kDpiChanged = 0x02E0;            // WM_DPICHANGED
+constexpr UINT kDpiChangedAfterParent = 0x02E3; // WM_DPICHANGED_AFTERPARENT
 
 // Colours the panel fills its areas with.
 constexpr Rgb kLampLit{255, 45, 30};
@@ -169,6 +172,65 @@ TEST_F(EditorWindowTest, TheScreensDpiThenTheHostsScaleSizeThePanelWhichAsksTheH
     const Rgb shown = pixels.at(scaled(PanelScale{6}, face.x), scaled(PanelScale{6}, face.y));
     EXPECT_EQ(std::make_tuple(shown.red, shown.green, shown.blue),
               std::make_tuple(face.red, face.green, face.blue));
+}
+
+// The window paints itself whole into a context it is handed, as a host's
+// PrintWindow asks, also where it reaches past the screen (1024 x 768 here).
+TEST_F(EditorWindowTest, PaintsItselfWholeIntoAGivenContextAtEveryScale) {
+    dispatch(effSetProgram, 0, 13);
+    for (const PanelScale scale : kTestScales) {
+        ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr,
+                           scale.quarters / 4.0f),
+                  1);
+        open();
+        const PanelSize size = scaledPanelSize(scale);
+        const Pixels pixels = printWindow(panel, size.width, size.height);
+        expectPanelAtScale(scale, false, [&](int x, int y) { return pixels.at(x, y); });
+        EXPECT_EQ(dispatch(effEditClose), 1);
+    }
+}
+
+// The display's DPI changing while the panel is open (the window gets the
+// message Windows sends) rescales it and asks the host to follow; a host's
+// own scale holds against it.
+TEST_F(EditorWindowTest, TheDisplaysDpiChangingRescalesThePanelUnlessTheHostGaveAScale) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    if (dpi != 96) GTEST_SKIP() << "the screen is not at 96 DPI";
+    hostRecord.canSizeWindow = true;
+    open();
+    auto clientSize = [&] {
+        RECT client{};
+        GetClientRect(panel, &client);
+        return std::make_pair(int(client.right), int(client.bottom));
+    };
+    RECT suggested{0, 0, 1856, 900};
+    SendMessageW(panel, kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(clientSize(), std::make_pair(1840, 860));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 1);
+    EXPECT_EQ(std::make_pair(hostRecord.sizeWindowWidth, hostRecord.sizeWindowHeight),
+              std::make_pair(VstIntPtr(1840), VstIntPtr(860)));
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(1840, 860));
+    const Pixels pixels = (pump(60), printWindow(panel, 1840, 860));
+    const PanelCheckPoint& lamp = kPanelCheckPoints[4];
+    EXPECT_EQ(pixels.at(scaled(PanelScale{8}, lamp.x), scaled(PanelScale{8}, lamp.y)), rgbOf(lamp));
+
+    // A child window hears of its parent's change afterwards, with no DPI
+    // given: the window's own (96 here) counts.
+    SendMessageW(panel, kDpiChangedAfterParent, 0, 0);
+    EXPECT_EQ(clientSize(), std::make_pair(920, 430));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 2);
+    SendMessageW(panel, kDpiChangedAfterParent, 0, 0); // no change: nothing asked
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 2);
+
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 1.5f), 1);
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 3);
+    SendMessageW(panel, kDpiChanged, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(clientSize(), std::make_pair(1380, 645));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 3);
 }
 
 TEST_F(EditorWindowTest, PaintsThePanelsFilledAreasInTheirExactColours) {
@@ -389,12 +451,20 @@ TEST_F(EditorWindowTest, TwoInstancesHaveAPanelEach) {
     DestroyWindow(secondHost);
 }
 
+// The window keeps one back buffer between paints, remade at a new size,
+// and gives it back when it closes.
 TEST_F(EditorWindowTest, PaintingLeavesNoGdiObjectBehind) {
+    const int closed = liveGdiObjects();
     open();
     pump(80);
     const int live = liveGdiObjects();
     pump(200); // several timer repaints
     EXPECT_EQ(liveGdiObjects(), live);
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 2.0f), 1);
+    pump(80);
+    EXPECT_EQ(liveGdiObjects(), live);
+    EXPECT_EQ(dispatch(effEditClose), 1);
+    EXPECT_EQ(liveGdiObjects(), closed);
 }
 
 } // namespace

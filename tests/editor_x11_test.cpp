@@ -224,7 +224,9 @@ TEST_F(X11PanelTest, OpensAChildOfTheHostWindowAndPaintsThePanelExactly) {
 // sets for its programs (xrdb), read by the connections opened meanwhile.
 struct ScreenResources {
     Display* display;
-    ScreenResources(Display* display, const char* text) : display(display) {
+    ScreenResources(Display* display, const char* text) : display(display) { set(text); }
+    // What xrdb does: the property replaced, every client watching told.
+    void set(const char* text) {
         XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(text),
                         int(std::strlen(text)));
@@ -273,6 +275,34 @@ TEST_F(X11PanelTest, TheScreensDpiThenTheHostsScaleSizeThePanelWhichAsksTheHostT
     }
     EXPECT_EQ(hostRecord.sizeWindowWidth, 1380);
     EXPECT_EQ(hostRecord.sizeWindowHeight, 645);
+}
+
+// The server's Xft.dpi changing while the panel is open (a desktop's new
+// setting, sent with xrdb) rescales it and asks the host to follow; a
+// host's own scale holds against it.
+TEST_F(X11PanelTest, TheServersDpiChangingRescalesTheOpenPanelUnlessTheHostGaveAScale) {
+    ScreenResources resources(display, "Xft.dpi:\t96\n");
+    hostRecord.canSizeWindow = true;
+    ASSERT_EQ(open(), 1);
+    idle();
+    EXPECT_EQ(windowSize(), std::make_pair(920, 430));
+    resources.set("Xft.antialias:\t1\nXft.dpi:\t192\n");
+    ASSERT_TRUE(idleUntil([&] { return windowSize() == std::make_pair(1840, 860); }));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 1);
+    EXPECT_EQ(hostRecord.sizeWindowWidth, 1840);
+    EXPECT_EQ(hostRecord.sizeWindowHeight, 860);
+    ERect* rect = nullptr;
+    ASSERT_EQ(dispatch(effEditGetRect, 0, 0, &rect), 1);
+    EXPECT_EQ(std::make_pair(int(rect->right), int(rect->bottom)), std::make_pair(1840, 860));
+    XResizeWindow(display, parent, 1840, 860); // the host follows
+    EXPECT_TRUE(idleUntil([&] { return pixelsUnlikeSnapshot(1840, 860) == 0; }));
+
+    ASSERT_EQ(dispatch(effVendorSpecific, kEditorScaleIndex, kEditorScaleValue, nullptr, 1.0f), 1);
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 2);
+    resources.set("Xft.dpi:\t144\n");
+    idleFor(200ms);
+    EXPECT_EQ(windowSize(), std::make_pair(920, 430));
+    EXPECT_EQ(hostRecord.sizeWindowCalls, 2);
 }
 
 TEST_F(X11PanelTest, ButtonsKnobsAndWheelWorkWithTheRealPointer) {
@@ -505,7 +535,8 @@ TEST_F(NoDisplayTest, TheSnapshotCallPaintsThePanelAndRefusesBadBuffers) {
 }
 
 TEST(PanelPictureTest, RenderToolWritesThePanelAsPngWithoutADisplay) {
-    const std::string png = testing::TempDir() + "t815-panel-test-" + std::to_string(getpid()) + ".png";
+    const std::string png =
+        testing::TempDir() + "t815-panel-test-" + std::to_string(getpid()) + ".png";
     std::remove(png.c_str());
     const std::string command = std::string("env -u DISPLAY '") + T815_RENDER_TOOL +
                                 "' --quiet --plugin '" + T815_PLUGIN_PATH +

@@ -54,6 +54,22 @@ inline Pixels readBack(HDC source, int width, int height) {
     return pixels;
 }
 
+// The window's pixels as it paints them into a memory context it is handed
+// (PrintWindow: WM_PRINT, then WM_PRINTCLIENT), whatever the screen shows.
+inline Pixels printWindow(HWND window, int width, int height) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    PrintWindow(window, memory, PW_CLIENTONLY);
+    Pixels pixels = readBack(memory, width, height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return pixels;
+}
+
 inline Pixels readWindow(HWND window, int width, int height) {
     HDC dc = GetDC(window);
     Pixels pixels = readBack(dc, width, height);

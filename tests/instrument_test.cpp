@@ -23,7 +23,7 @@ struct InstrumentTest : ::testing::Test {
 
     void SetUp() override {
         announcements = 0;
-        instance = createPluginInstance({nullptr, countAnnouncement, nullptr});
+        instance = createPluginInstance({nullptr, countAnnouncement, nullptr, nullptr});
         ASSERT_NE(instance, nullptr);
     }
     void TearDown() override { destroyPluginInstance(instance); }

@@ -15,6 +15,7 @@ GROUP is one of:
 """
 import argparse
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -201,11 +202,31 @@ def group_panel(tool, work, plugin):
     tool.expect(["--plugin", plugin, "--panel", picture], 0, "920 x 430", stream="out")
     check(png_size(picture) == (920, 430, 8, 2), "an 8-bit RGB PNG of 920 x 430: %r" % (png_size(picture),))
     check(not os.path.exists(picture + ".partial"), "no partial file left")
-    scaled = os.path.join(work, "panel-2x.png")
-    tool.expect(["--plugin", plugin, "--panel", scaled, "--scale", "2"], 0, "1840 x 860", stream="out")
-    check(png_size(scaled) == (1840, 860, 8, 2), "an 8-bit RGB PNG of 1840 x 860: %r" % (png_size(scaled),))
+    # At 2 and 3 the panel reaches past Wine's 1024 x 768 screen: it is whole,
+    # in the exact colours of the shared check points at their scaled places.
+    for quarters, size in ((8, (1840, 860)), (12, (2760, 1290))):
+        scaled = os.path.join(work, "panel-%dq.png" % quarters)
+        tool.expect(["--plugin", plugin, "--program", "13", "--panel", scaled, "--scale", str(quarters / 4)],
+                    0, "%d x %d" % size, stream="out")
+        check(png_size(scaled) == size + (8, 2), "an 8-bit RGB PNG of %d x %d: %r" % (size + (png_size(scaled),)))
+        _, _, rows = png_rgb(scaled)
+        for what, x, y, colour in panel_check_points():
+            sx, sy = (x * quarters + 2) // 4, (y * quarters + 2) // 4
+            got = tuple(rows[sy][3 * sx:3 * sx + 3])
+            check(got == colour, "%s at %d/4, (%d, %d): %r, expected %r" % (what, quarters, sx, sy, got, colour))
     bad = os.path.join(work, "no-such-dir", "panel.png")
     tool.expect(["--plugin", plugin, "--panel", bad], 5, "cannot write '%s'" % bad)
+
+
+def panel_check_points():
+    """(what, x, y, (r, g, b)) of kPanelCheckPoints in panel_check_points.h, the
+    points every reading of the panel with program index 13 selected shares."""
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "panel_check_points.h")) as f:
+        text = f.read()
+    block = text[text.index("kPanelCheckPoints[]"):]
+    block = block[:block.index("};")]
+    return [(what, int(x), int(y), (int(r), int(g), int(b))) for what, x, y, r, g, b in
+            re.findall(r'\{"([^"]+)", (\d+), (\d+), (\d+), (\d+), (\d+)\}', block)]
 
 
 def png_rgb(path):

@@ -39,22 +39,28 @@ ERect& updatedEditorRect(PluginInstance& instance) {
     return rect;
 }
 
+} // namespace
+
+void askHostToFollowEditor(PluginInstance& instance) {
+    const ERect& rect = updatedEditorRect(instance);
+    Vst2Plugin& plugin = vst2PluginOf(instance);
+    if (!instance.editorWindow.load() || !plugin.hostCallback) return;
+    char sizeWindow[] = "sizeWindow";
+    if (plugin.hostCallback(&plugin.effect, audioMasterCanDo, 0, 0, sizeWindow, 0.0f) == 1)
+        plugin.hostCallback(&plugin.effect, audioMasterSizeWindow, rect.right, rect.bottom, nullptr,
+                            0.0f);
+}
+
+namespace {
+
 // A host's scale for the panel ('PreS' with 'AeCs', the factor in opt). An
-// open panel that changes size asks the host to resize its window, where
-// the host says it can.
+// open panel that changes size asks the host to follow.
 VstIntPtr takeEditorScale(PluginInstance& instance, float factor) {
     const PanelSize before = editorSize(instance);
     if (!setEditorScale(instance, factor)) return 0;
-    const ERect& rect = updatedEditorRect(instance);
-    const Vst2Plugin& plugin = vst2PluginOf(instance);
-    const bool resized = rect.right != before.width || rect.bottom != before.height;
-    if (resized && instance.editorWindow.load() && plugin.hostCallback) {
-        char sizeWindow[] = "sizeWindow";
-        AEffect* effect = &vst2PluginOf(instance).effect;
-        if (plugin.hostCallback(effect, audioMasterCanDo, 0, 0, sizeWindow, 0.0f) == 1)
-            plugin.hostCallback(effect, audioMasterSizeWindow, rect.right, rect.bottom, nullptr,
-                                0.0f);
-    }
+    const PanelSize after = editorSize(instance);
+    if (after.width != before.width || after.height != before.height)
+        askHostToFollowEditor(instance);
     return 1;
 }
 

@@ -1,7 +1,8 @@
 // Construction and destruction of the VST 2.4 face: the instance is built
 // first, then the AEffect record is filled from the instrument's and the
 // face's facts. A select made by MIDI or the panel reaches the host as
-// audioMasterUpdateDisplay.
+// audioMasterUpdateDisplay, a panel that resized itself as
+// audioMasterSizeWindow.
 #include "vst2_plugin.h"
 
 #include "audio_entries.h"
@@ -53,13 +54,18 @@ void tellHostProgramSelected(void* face) {
         plugin.hostCallback(&plugin.effect, audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f);
 }
 
+void tellHostPanelResized(void* face) {
+    askHostToFollowEditor(static_cast<Vst2Plugin*>(face)->instance);
+}
+
 } // namespace
 
 Vst2Plugin* createVst2Plugin(audioMasterCallback hostCallback) noexcept {
     Vst2Plugin* plugin = new (std::nothrow) Vst2Plugin();
     if (!plugin) return nullptr;
     plugin->hostCallback = hostCallback;
-    if (!constructPluginInstance(plugin->instance, {plugin, tellHostProgramSelected, nullptr})) {
+    if (!constructPluginInstance(
+            plugin->instance, {plugin, tellHostProgramSelected, nullptr, tellHostPanelResized})) {
         delete plugin;
         return nullptr;
     }

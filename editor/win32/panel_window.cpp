@@ -1,8 +1,13 @@
 // The panel's window on Windows: a child of the host's window, registered
 // once per process, attached to its instance through the window's user-data
 // slot, repainted by a 35 ms timer and on every change, and driven by the
-// left and right mouse buttons. The window holds nothing of its own between
-// messages: the instance's panel fields are the state.
+// left and right mouse buttons. The instance's panel fields are the state;
+// the window keeps only its back buffer, remade when the panel's size
+// changes, so that a paint reuses it instead of making a bitmap each time.
+// It paints itself into a context it is handed (WM_PRINTCLIENT, as
+// PrintWindow asks) as it paints on screen, at its whole size whatever the
+// screen's. The display's DPI changing (WM_DPICHANGED, and for a child
+// window WM_DPICHANGED_AFTERPARENT) rescales it, unless a host gave a scale.
 //
 // Input goes to the platform-free controls as PanelEvents; they take the
 // mouse capture for a press that lasts (a drag, a held key, the reset
@@ -16,6 +21,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 namespace t815 {
 
 namespace {
@@ -24,6 +31,11 @@ constexpr wchar_t kPanelClassName[] = L"VeltranoT815HardwareGUI3";
 constexpr wchar_t kPanelTitle[] = L"Veltrano T-815";
 constexpr UINT_PTR kRepaintTimerId = 1;
 constexpr UINT kRepaintPeriodMs = 35;
+// The window's extra bytes: a pointer to its PanelBackBuffer.
+constexpr int kBackBufferSlot = 0;
+// Declared by Windows 8.1 and 10 headers, not by every MinGW one.
+constexpr UINT kDpiChangedMessage = 0x02E0;            // WM_DPICHANGED
+constexpr UINT kDpiChangedAfterParentMessage = 0x02E3; // WM_DPICHANGED_AFTERPARENT
 
 // Read and written only by openEditor, on the host's editor thread.
 bool panelClassRegistered = false;
@@ -44,27 +56,46 @@ PanelScale openScale(const PluginInstance& instance) {
     return {instance.openScaleQuarters};
 }
 
-// The DPI of the host's window where Windows tells it per window (10 and
-// later; looked up at run time, as older Windows and Wine may lack it), else
-// the screen's.
-PanelScale displayScale(HWND parent) {
+// The DPI of a window where Windows tells it per window (10 and later;
+// looked up at run time, as older Windows and Wine may lack it), else the
+// screen's.
+UINT dpiOfWindow(HWND window) {
     using DpiForWindow = UINT(WINAPI*)(HWND);
     static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    UINT dpi = parent && dpiForWindow ? dpiForWindow(parent) : 0;
+    UINT dpi = window && dpiForWindow ? dpiForWindow(window) : 0;
     if (dpi == 0) {
         if (HDC screen = GetDC(nullptr)) {
             dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
             ReleaseDC(nullptr, screen);
         }
     }
-    return scaleOfDpi(dpi);
+    return dpi;
+}
+
+// The scale of the display the host's window is on.
+PanelScale displayScale(HWND parent) {
+    return scaleOfDpi(dpiOfWindow(parent));
 }
 
 PluginInstance* attachedInstance(HWND window) {
     // The Ptr calls: on win64 the 32-bit GWL_USERDATA slot would cut the
     // pointer in half.
     return reinterpret_cast<PluginInstance*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+PanelBackBuffer* backBufferOf(HWND window) {
+    return reinterpret_cast<PanelBackBuffer*>(GetWindowLongPtrW(window, kBackBufferSlot));
+}
+
+// The panel as it is now, into the window's `dc` at (0, 0) through the
+// window's kept buffer (a buffer of the paint's own if it could not keep one).
+void paintWindow(HWND window, HDC dc, const PluginInstance& instance) {
+    const PanelState state = readPanelState(instance);
+    if (PanelBackBuffer* buffer = backBufferOf(window))
+        paintPanelBuffered(dc, state, openScale(instance), *buffer);
+    else
+        paintPanelBuffered(dc, state, openScale(instance));
 }
 
 int signedLow(LPARAM lParam) {
@@ -127,6 +158,27 @@ void forgetWindow(PluginInstance& instance, HWND window) {
     instance.editorWindow = nullptr;
 }
 
+// Shows the open panel at a new scale: a press in progress (measured at the
+// old scale) ends first, then the window takes the scaled size.
+void rescaleWindow(PluginInstance& instance, HWND window, PanelScale scale) {
+    Win32PanelWindow panel(window);
+    endPanelInteraction(instance, panel);
+    instance.openScaleQuarters = scale.quarters;
+    const PanelSize size = scaledPanelSize(scale);
+    SetWindowPos(window, nullptr, 0, 0, size.width, size.height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+// The display's DPI is now `dpi`: the panel follows it, unless a host's
+// scale holds, and asks its host to follow in turn.
+void followDisplay(PluginInstance& instance, HWND window, UINT dpi) {
+    const PanelScale scale = chosenScale(instance, scaleOfDpi(dpi));
+    if (scale.quarters == instance.openScaleQuarters) return;
+    rescaleWindow(instance, window, scale);
+    announcePanelResized(instance);
+}
+
 LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     PluginInstance* instance = attachedInstance(window);
     switch (message) {
@@ -134,15 +186,32 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(window, kBackBufferSlot,
+                          reinterpret_cast<LONG_PTR>(new (std::nothrow) PanelBackBuffer{}));
         return 0;
     }
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        if (instance && dc) paintPanelBuffered(dc, readPanelState(*instance), openScale(*instance));
+        if (instance && dc) paintWindow(window, dc, *instance);
         EndPaint(window, &paint);
         return 0;
     }
+    case WM_PRINTCLIENT:
+        // Through a buffer of the paint's own, compatible with the context
+        // handed over: its format may not be the screen's, which the kept
+        // buffer must stay.
+        if (instance && wParam)
+            paintPanelBuffered(reinterpret_cast<HDC>(wParam), readPanelState(*instance),
+                               openScale(*instance));
+        return 0;
+    case kDpiChangedMessage:
+        // The new DPI in wParam's low word (x and y are the same).
+        if (instance) followDisplay(*instance, window, LOWORD(wParam));
+        return 0;
+    case kDpiChangedAfterParentMessage:
+        if (instance) followDisplay(*instance, window, dpiOfWindow(window));
+        return 0;
     case WM_TIMER:
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -164,6 +233,13 @@ LRESULT CALLBACK panelWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         // ends. closeEditor has done this already when it destroys the panel.
         if (instance && panelWindowOf(*instance) == window) forgetWindow(*instance, window);
         return DefWindowProcW(window, message, wParam, lParam);
+    case WM_NCDESTROY:
+        if (PanelBackBuffer* buffer = backBufferOf(window)) {
+            releasePanelBackBuffer(*buffer);
+            delete buffer;
+            SetWindowLongPtrW(window, kBackBufferSlot, 0);
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -175,6 +251,7 @@ void registerPanelClass() {
     windowClass.cbSize = sizeof(WNDCLASSEXW); // 48 on win32, 80 on win64
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = panelWindowProc;
+    windowClass.cbWndExtra = sizeof(PanelBackBuffer*);
     windowClass.hInstance = moduleHandle;
     windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     windowClass.lpszClassName = kPanelClassName;
@@ -213,15 +290,8 @@ bool setEditorScale(PluginInstance& instance, double factor) {
     if (!takeHostScale(instance, factor)) return false;
     HWND window = panelWindowOf(instance);
     const PanelScale scale = chosenScale(instance, kUnitScale);
-    if (!window || scale.quarters == instance.openScaleQuarters) return true;
-    // A press in progress was measured at the old scale: it ends first.
-    Win32PanelWindow panel(window);
-    endPanelInteraction(instance, panel);
-    instance.openScaleQuarters = scale.quarters;
-    const PanelSize size = scaledPanelSize(scale);
-    SetWindowPos(window, nullptr, 0, 0, size.width, size.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(window, nullptr, FALSE);
+    if (window && scale.quarters != instance.openScaleQuarters)
+        rescaleWindow(instance, window, scale);
     return true;
 }
 

@@ -7,15 +7,18 @@
 // 35 ms repaint timer's work when its time has come, and paints when
 // anything asked for it: the whole panel on a Cairo image, copied to the
 // window in one step. The window is the panel's size at its scale (the
-// host's, else the X server's Xft.dpi), and a new scale resizes it.
+// host's, else the X server's Xft.dpi), and a new scale resizes it: the
+// host's, or the server's as its resources change (the root window's
+// RESOURCE_MANAGER property, watched on the panel's connection), which the
+// host is then asked to follow.
 //
 // Threads: hosts call open, idle, close, the scale and the size from
 // threads of their choosing, and XInitThreads is not ours to call, so every
 // call on an X connection is made under editorCalls, a lock that only these
 // editor calls and the panel snapshot take (never the audio thread); the
-// panel's interaction fields and its scale belong to whoever holds it. requestRepaint may come from any thread, the
-// audio thread included: it only sets the instance's panelRepaintDue flag,
-// which the idle call takes.
+// panel's interaction fields and its scale belong to whoever holds it.
+// requestRepaint may come from any thread, the audio thread included: it
+// only sets the instance's panelRepaintDue flag, which the idle call takes.
 // X errors on our connection (a host window that went away, say) are
 // caught while the lock is held, so that they never reach the host's
 // handler or Xlib's default one, which would end the host's process.
@@ -26,6 +29,7 @@
 #include "panel_controls.h"
 #include "panel_image.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <cairo-xlib.h>
@@ -54,10 +58,11 @@ struct X11Editor final : PanelWindow {
     Window window = 0;
     cairo_surface_t* windowSurface = nullptr; // Cairo's view of the window, for the copy
     bool grabbed = false;                     // the controls hold the mouse capture
-    bool windowGone = false;      // destroyed from outside (the host's window went first)
-    bool repaintDue = false;      // the controls asked for a paint
-    bool closeDue = false;        // the host closed the panel from inside our idle call
-    Time eventTime = CurrentTime; // of the event being handled, for the grab
+    bool windowGone = false;       // destroyed from outside (the host's window went first)
+    bool repaintDue = false;       // the controls asked for a paint
+    bool closeDue = false;         // the host closed the panel from inside our idle call
+    bool resourcesChanged = false; // the server's resources (its Xft.dpi) may have changed
+    Time eventTime = CurrentTime;  // of the event being handled, for the grab
     Clock::time_point lastRepaintTick;
 
     void captureMouse() override {
@@ -131,9 +136,22 @@ PanelScale openScale(const PluginInstance& instance) {
 }
 
 // The display's scale: the X server's Xft.dpi resource over 96, as the
-// desktop's own programs read it.
+// desktop's own programs read it. Read from the root window's property as it
+// is now: Xlib's copy (XResourceManagerString) is the one of the
+// connection's opening.
 PanelScale displayScale(Display* display) {
-    return scaleOfDpi(xftDpiOf(XResourceManagerString(display)));
+    Atom type = None;
+    int format = 0;
+    unsigned long length = 0, remaining = 0;
+    unsigned char* resources = nullptr;
+    const bool read = XGetWindowProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER,
+                                         0, 1L << 24, False, XA_STRING, &type, &format, &length,
+                                         &remaining, &resources) == Success;
+    // Xlib ends the value it returns with a zero byte.
+    const double dpi =
+        read && type == XA_STRING && format == 8 ? xftDpiOf(reinterpret_cast<char*>(resources)) : 0;
+    if (resources) XFree(resources);
+    return scaleOfDpi(dpi);
 }
 
 // The scale the panel is shown at, or would open at: a host's, else the
@@ -190,6 +208,9 @@ XMotionEvent latestMotion(Display* display, XMotionEvent motion) {
 }
 
 void handleEvent(PluginInstance& instance, X11Editor& editor, XEvent& event) {
+    if (event.type == PropertyNotify && event.xproperty.atom == XA_RESOURCE_MANAGER &&
+        event.xproperty.window == DefaultRootWindow(editor.display))
+        editor.resourcesChanged = true;
     if (event.xany.window != editor.window) return;
     switch (event.type) {
     case ButtonPress:
@@ -305,9 +326,34 @@ bool createWindow(X11Editor& editor, Window parent, PanelSize size) {
     return !trap.failed();
 }
 
+// Shows the open panel at a new scale: a press in progress (measured at the
+// old scale) ends first, then the window and Cairo's view of it take the
+// scaled size. Under an ErrorTrap.
+void rescaleWindow(PluginInstance& instance, X11Editor& editor, PanelScale scale) {
+    endPanelInteraction(instance, editor);
+    instance.openScaleQuarters = scale.quarters;
+    const PanelSize size = scaledPanelSize(scale);
+    if (!editor.windowGone) {
+        XResizeWindow(editor.display, editor.window, size.width, size.height);
+        cairo_xlib_surface_set_size(editor.windowSurface, size.width, size.height);
+    }
+    editor.repaintDue = true;
+}
+
+// The server's resources changed: the panel follows a new Xft.dpi, unless a
+// host's scale holds, and asks its host to follow in turn.
+void followDisplay(PluginInstance& instance, X11Editor& editor) {
+    editor.resourcesChanged = false;
+    const PanelScale scale = chosenScale(instance, displayScale(editor.display));
+    if (scale.quarters == instance.openScaleQuarters) return;
+    rescaleWindow(instance, editor, scale);
+    announcePanelResized(instance);
+}
+
 void runIdle(PluginInstance& instance, X11Editor& editor) {
     ErrorTrap trap(editor.display);
     drainEvents(instance, editor);
+    if (editor.resourcesChanged) followDisplay(instance, editor);
     checkCapture(instance, editor);
     const Clock::time_point now = Clock::now();
     if (now - editor.lastRepaintTick >= kRepaintPeriod) {
@@ -326,6 +372,9 @@ bool openLocked(PluginInstance& instance, void* parentWindow) {
     // Our own connection, whatever Display* the host passed along.
     Display* display = XOpenDisplay(nullptr);
     if (!display) return false;
+    // The server's resources are watched before the scale is read from them:
+    // a change after the reading arrives as an event.
+    XSelectInput(display, DefaultRootWindow(display), PropertyChangeMask);
     X11Editor* editor = new (std::nothrow) X11Editor();
     if (editor) editor->display = display;
     const auto parent = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parentWindow));
@@ -347,16 +396,8 @@ bool setScaleLocked(PluginInstance& instance, double factor) {
     X11Editor* editor = editorOf(instance);
     const PanelScale scale = chosenScale(instance, kUnitScale);
     if (!editor || scale.quarters == instance.openScaleQuarters) return true;
-    // A press in progress was measured at the old scale: it ends first.
     ErrorTrap trap(editor->display);
-    endPanelInteraction(instance, *editor);
-    instance.openScaleQuarters = scale.quarters;
-    const PanelSize size = scaledPanelSize(scale);
-    if (!editor->windowGone) {
-        XResizeWindow(editor->display, editor->window, size.width, size.height);
-        cairo_xlib_surface_set_size(editor->windowSurface, size.width, size.height);
-    }
-    editor->repaintDue = true;
+    rescaleWindow(instance, *editor, scale);
     return true;
 }
 

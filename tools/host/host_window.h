@@ -29,7 +29,9 @@ void resizeHostWindow(HostWindow& window, int width, int height);
 
 // The top left width × height pixels of the editor: the plug-in's first
 // window inside the host's, else the host's window itself; 3 bytes (RGB) a
-// pixel, rows top first.
+// pixel, rows top first. On Windows the editor is asked to paint itself
+// into memory (WM_PRINTCLIENT), so parts beyond the screen's edge come out
+// too where it answers; what the screen shows stands where it does not.
 bool readWindowPixels(HostWindow& window, int width, int height, std::vector<std::uint8_t>& rgb);
 
 void destroyHostWindow(HostWindow& window);

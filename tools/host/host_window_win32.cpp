@@ -1,6 +1,8 @@
 // The Windows host window: a plain top-level window, shown (a child of a
 // hidden parent gets no WM_PAINT), a message loop between the calls, and
-// the editor's pixels read back through GDI.
+// the editor's pixels read back through GDI: the editor asked to paint
+// itself into the host's memory, so that the picture is whole whatever the
+// screen's size.
 #include "host_window.h"
 
 #include <windows.h>
@@ -78,7 +80,11 @@ bool readWindowPixels(HostWindow& window, int width, int height, std::vector<std
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    const bool copied = BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != 0;
+    // What the screen shows of it first, for an editor that paints only on
+    // screen; then the editor paints itself into the memory (PrintWindow
+    // sends WM_PRINT, which becomes WM_PRINTCLIENT), unclipped by the screen.
+    bool copied = BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY) != 0;
+    copied = PrintWindow(source, memory, PW_CLIENTONLY) != 0 || copied;
     SelectObject(memory, old);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
