@@ -84,8 +84,26 @@ void saveState(const PluginInstance& instance, const std::string& path) {
 // Plays until the window closes, a quit request comes or audio goes away.
 // The state is saved once audio has run, whatever ended it. `released`
 // says whether the audio system let go of the instance.
-int play(PluginInstance& instance, const PlayerOptions& options, const std::string& statePath,
-         bool& released) {
+// The player as the instance's face: the window the panel sits in, which
+// follows the panel when it resizes itself. The link is set before audio
+// starts; the window is opened and closed on this thread, the one the panel
+// calls from.
+struct PlayerFace {
+    PlayerWindow* window = nullptr; // null while no window is open
+};
+
+FaceLink playerFaceLink(PlayerFace& face) {
+    FaceLink link{};
+    link.face = &face;
+    link.panelResized = [](void* record) {
+        if (PlayerWindow* window = static_cast<PlayerFace*>(record)->window)
+            fitPlayerWindowToPanel(window);
+    };
+    return link;
+}
+
+int play(PluginInstance& instance, PlayerFace& face, const PlayerOptions& options,
+         const std::string& statePath, bool& released) {
     // Audio first: without it no window flashes up only to close again.
     std::string error;
     AudioSession* session = startAudio(instance, options, error);
@@ -95,6 +113,7 @@ int play(PluginInstance& instance, const PlayerOptions& options, const std::stri
         stopAudio(session);
         return fail(kPlayerNoWindow, error);
     }
+    face.window = window;
     int code = kPlayerSuccess;
     for (;;) {
         std::string why;
@@ -109,6 +128,7 @@ int play(PluginInstance& instance, const PlayerOptions& options, const std::stri
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     }
+    face.window = nullptr;
     closePlayerWindow(window);
     released = stopAudio(session);
     saveState(instance, statePath);
@@ -125,12 +145,13 @@ int run(const std::vector<std::string>& arguments) {
     if (options.listMidi) return listMidi();
 
     catchQuitRequests();
-    PluginInstance* instance = createPluginInstance({});
+    PlayerFace face;
+    PluginInstance* instance = createPluginInstance(playerFaceLink(face));
     if (!instance) return fail(kPlayerInternal, "out of memory");
     const std::string path = stateFilePath();
     restoreState(*instance, options, path);
     bool released = true;
-    const int code = play(*instance, options, path, released);
+    const int code = play(*instance, face, options, path, released);
     if (released) destroyPluginInstance(instance);
     return code;
 }

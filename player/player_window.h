@@ -18,6 +18,10 @@ PlayerWindow* openPlayerWindow(PluginInstance& instance, std::string& error);
 // `milliseconds`; false once the window has been closed.
 bool runPlayerWindow(PlayerWindow* window, int milliseconds);
 
+// Resizes the window to fit the panel's present size: the panel resized
+// itself, as it does when the display's DPI changes.
+void fitPlayerWindowToPanel(PlayerWindow* window);
+
 // Releases every key the computer keyboard holds, closes the panel and the
 // window.
 void closePlayerWindow(PlayerWindow* window);

@@ -2,6 +2,10 @@
 // panel's parent, and a message loop that reads the computer keyboard's
 // key messages before dispatching them, whichever of the two windows has the
 // focus. Deactivating the window releases every key it holds.
+//
+// The process is aware of each monitor's DPI, so that Windows draws nothing
+// stretched: the panel opens at its window's DPI and follows it when the
+// window moves to a screen of another DPI, and the window follows the panel.
 #include "player_window.h"
 
 #include "computer_keyboard.h"
@@ -24,6 +28,39 @@ struct PlayerWindow {
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"T815PlayerWindow";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr UINT kDpiChangedMessage = 0x02E0; // WM_DPICHANGED
+
+// A function of user32 that older Windows and Wine may lack, or null.
+template <typename Function> Function userFunction(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// Per-monitor DPI awareness (version 2, Windows 10 1703 and later), else the
+// system DPI's (Vista and later), before the first window is made.
+void becomeDpiAware() {
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    if (const auto setContext = userFunction<SetContext>("SetProcessDpiAwarenessContext"))
+        if (setContext(perMonitorV2)) return;
+    SetProcessDPIAware();
+}
+
+// The outer size of our window around a client area of `panel`, with the
+// frame at the window's DPI where Windows tells it, else the system's.
+SIZE outerSize(HWND window, PanelSize panel) {
+    using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto adjustForDpi = userFunction<AdjustForDpi>("AdjustWindowRectExForDpi");
+    static const auto dpiForWindow = userFunction<DpiForWindow>("GetDpiForWindow");
+    RECT frame{0, 0, panel.width, panel.height};
+    if (window && adjustForDpi && dpiForWindow)
+        adjustForDpi(&frame, kWindowStyle, FALSE, 0, dpiForWindow(window));
+    else
+        AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
 
 // The character a virtual key carries unshifted in the keyboard layout,
 // lower case; 0 for keys that carry none.
@@ -54,9 +91,31 @@ LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_ACTIVATE:
         if (window && LOWORD(wParam) == WA_INACTIVE) releaseAll(*window);
         return 0;
+    case WM_GETMINMAXINFO:
+        // The window is the panel's size, whatever that is: also larger than
+        // the screen, which Windows would otherwise cap it at.
+        if (window) {
+            const SIZE outer = outerSize(hwnd, editorSize(*window->instance));
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = limits->ptMaxTrackSize = {outer.cx, outer.cy};
+            return 0;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_CLOSE:
         if (window) window->closed = true;
         return 0; // closePlayerWindow destroys it, the panel first
+    case kDpiChangedMessage: {
+        // Onto the place Windows suggests, then the panel takes the new DPI
+        // (it may also hear of it itself: a repeat changes nothing) and, by
+        // resizing, has the window fit it.
+        const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested)
+            SetWindowPos(hwnd, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        if (HWND panel = GetWindow(hwnd, GW_CHILD)) SendMessageW(panel, message, wParam, lParam);
+        return 0;
+    }
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -80,13 +139,11 @@ PlayerWindow* openPlayerWindow(PluginInstance& instance, std::string& error) {
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = kWindowClass;
     RegisterClassExW(&windowClass);
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    const PanelSize panel = editorSize(instance); // at the display's scale
-    RECT frame{0, 0, panel.width, panel.height};
-    AdjustWindowRect(&frame, style, FALSE);
-    window->window = CreateWindowExW(0, kWindowClass, L"T-815", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                     frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                     nullptr, module, window);
+    becomeDpiAware();
+    const SIZE outer = outerSize(nullptr, editorSize(instance)); // at the display's scale
+    window->window =
+        CreateWindowExW(0, kWindowClass, L"T-815", kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        outer.cx, outer.cy, nullptr, nullptr, module, window);
     if (!window->window) {
         error = "the window could not be created";
         delete window;
@@ -123,6 +180,12 @@ bool runPlayerWindow(PlayerWindow* window, int milliseconds) {
         DispatchMessageW(&message);
     }
     return !window->closed;
+}
+
+void fitPlayerWindowToPanel(PlayerWindow* window) {
+    const SIZE outer = outerSize(window->window, editorSize(*window->instance));
+    SetWindowPos(window->window, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void closePlayerWindow(PlayerWindow* window) {

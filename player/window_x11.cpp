@@ -48,6 +48,17 @@ void releaseAll(PlayerWindow& window) {
                            [&](std::int32_t key) { releaseKey(*window.instance, key); });
 }
 
+// A fixed size: the panel's.
+void fixSize(PlayerWindow& window, PanelSize panel) {
+    XSizeHints* size = XAllocSizeHints();
+    if (!size) return;
+    size->flags = PMinSize | PMaxSize;
+    size->min_width = size->max_width = panel.width;
+    size->min_height = size->max_height = panel.height;
+    XSetWMNormalHints(window.display, window.window, size);
+    XFree(size);
+}
+
 void handle(PlayerWindow& window, XEvent& event) {
     switch (event.type) {
     case KeyPress:
@@ -94,15 +105,7 @@ PlayerWindow* openPlayerWindow(PluginInstance& instance, std::string& error) {
     XStoreName(display, window->window, "T-815");
     XClassHint classHint{const_cast<char*>("t815-play"), const_cast<char*>("T-815")};
     XSetClassHint(display, window->window, &classHint);
-    // A fixed size: the panel's.
-    XSizeHints* size = XAllocSizeHints();
-    if (size) {
-        size->flags = PMinSize | PMaxSize;
-        size->min_width = size->max_width = panel.width;
-        size->min_height = size->max_height = panel.height;
-        XSetWMNormalHints(display, window->window, size);
-        XFree(size);
-    }
+    fixSize(*window, panel);
     window->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window->window, &window->deleteWindow, 1);
     XSelectInput(display, window->window,
@@ -128,6 +131,13 @@ bool runPlayerWindow(PlayerWindow* window, int milliseconds) {
     }
     idleEditor(*window->instance);
     return !window->closed;
+}
+
+void fitPlayerWindowToPanel(PlayerWindow* window) {
+    const PanelSize panel = editorSize(*window->instance);
+    fixSize(*window, panel);
+    XResizeWindow(window->display, window->window, panel.width, panel.height);
+    XFlush(window->display);
 }
 
 void closePlayerWindow(PlayerWindow* window) {

@@ -6,7 +6,10 @@
 // player, and when the probe posts the registered message "T815CapturePanel"
 // (wParam: the probe's process id) the hook copies the panel's client area
 // into the probe's shared memory "T815PanelPixels.<id>" (920 x 430 32-bit
-// pixels, top row first) and signals "T815PanelCaptured.<id>".
+// pixels, top row first) and signals "T815PanelCaptured.<id>". The
+// registered message "T815ChangeDpi" (wParam: a DPI) has the hook tell the
+// window the display's DPI changed, as Windows does, with the window's
+// present place as the suggested one.
 #include <windows.h>
 
 #include <cstdio>
@@ -56,9 +59,17 @@ void capturePanel(HWND window, unsigned long probe) {
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     captureHook(int code, WPARAM removed, LPARAM argument) {
     static const UINT captureMessage = RegisterWindowMessageW(L"T815CapturePanel");
+    static const UINT dpiMessage = RegisterWindowMessageW(L"T815ChangeDpi");
     auto* message = reinterpret_cast<MSG*>(argument);
     if (code == HC_ACTION && removed == PM_REMOVE && message->message == captureMessage) {
         capturePanel(message->hwnd, static_cast<unsigned long>(message->wParam));
+        message->message = WM_NULL;
+    } else if (code == HC_ACTION && removed == PM_REMOVE && message->message == dpiMessage) {
+        const WORD dpi = static_cast<WORD>(message->wParam);
+        RECT place{};
+        GetWindowRect(message->hwnd, &place);
+        SendMessageW(message->hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                     reinterpret_cast<LPARAM>(&place));
         message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, removed, argument);

@@ -3,8 +3,9 @@
 // pixels back from the screen and checks the panel's exact fill colours
 // (the player runs with program index 13), plays the computer keyboard
 // through XTest (Z twice, two octaves down, then A holds key 36) and sees the key
-// drawn pressed and released again, then closes the window as a window
-// manager does. Exit 0 when all holds.
+// drawn pressed and released again, sets the X server's Xft.dpi to 192 and
+// sees the window fit the panel at twice the size, then closes the window
+// as a window manager does. Exit 0 when all holds.
 #include "panel_check_points.h"
 
 #include <X11/Xatom.h>
@@ -84,6 +85,22 @@ void tap(Display* display, KeySym symbol, bool press, bool release) {
     XSync(display, False);
 }
 
+// Waits up to five seconds for the window to be width x height.
+bool waitForSize(Display* display, Window window, int width, int height, const char* what) {
+    XWindowAttributes attributes{};
+    for (int tries = 0; tries < 100; ++tries) {
+        if (XGetWindowAttributes(display, window, &attributes) && attributes.width == width &&
+            attributes.height == height) {
+            std::printf("%s: the window is %d x %d\n", what, width, height);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::printf("%s: the window is %d x %d, not %d x %d\n", what, attributes.width,
+                attributes.height, width, height);
+    return false;
+}
+
 } // namespace
 
 int main() {
@@ -110,6 +127,13 @@ int main() {
     ok = waitForPoints(display, window, kPressedKeyCheckPoints, "A held, two octaves down") && ok;
     tap(display, XK_a, false, true);
     ok = waitForPoints(display, window, kPanelCheckPoints, "A released") && ok;
+
+    const char resources[] = "Xft.dpi:\t192\n";
+    XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources),
+                    static_cast<int>(sizeof resources - 1));
+    XSync(display, False);
+    ok = waitForSize(display, window, 2 * 920, 2 * 430, "at 192 DPI") && ok;
 
     XEvent close{};
     close.xclient.type = ClientMessage;

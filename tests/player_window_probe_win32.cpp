@@ -4,7 +4,8 @@
 // the panel's exact fill colours (the player runs with program index 13),
 // plays the computer keyboard (Z twice, two octaves down, then A holds key
 // 36) and the mouse (a press on key 36), sees the key drawn pressed and
-// released again each time, then closes the window. Each key is held for
+// released again each time, tells the window the display's DPI became 192
+// and sees it fit the panel at twice the size, then closes the window. Each key is held for
 // `hold` milliseconds (the first argument), so that its sound lasts. Exit 0
 // when all holds.
 #include "panel_check_points.h"
@@ -89,6 +90,22 @@ void key(const Probe& probe, WPARAM virtualKey, bool press) {
                  press ? (scan | 1) : (scan | 1 | (LPARAM(1) << 30) | (LPARAM(1) << 31)));
 }
 
+// Waits up to five seconds for the window's client area to be width x height.
+bool waitForClientSize(const Probe& probe, LONG width, LONG height, const char* what) {
+    RECT client{};
+    for (int tries = 0; tries < 100; ++tries) {
+        if (GetClientRect(probe.window, &client) && client.right == width &&
+            client.bottom == height) {
+            std::printf("%s: the window is %ld x %ld\n", what, width, height);
+            return true;
+        }
+        Sleep(50);
+    }
+    std::printf("%s: the window is %ld x %ld, not %ld x %ld\n", what, client.right, client.bottom,
+                width, height);
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -130,6 +147,9 @@ int main(int argc, char** argv) {
     Sleep(hold);
     PostMessageW(probe.panel, WM_LBUTTONUP, 0, at);
     ok = waitForPoints(probe, kPanelCheckPoints, "key 36 let go") && ok;
+
+    PostMessageW(probe.window, RegisterWindowMessageW(L"T815ChangeDpi"), 192, 0);
+    ok = waitForClientSize(probe, 2 * kWidth, 2 * kHeight, "at 192 DPI") && ok;
 
     PostMessageW(probe.window, WM_CLOSE, 0, 0);
     return ok ? 0 : 1;
