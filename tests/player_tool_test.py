@@ -29,7 +29,6 @@ import array
 import fcntl
 import math
 import glob
-import hashlib
 import os
 import shutil
 import signal
@@ -51,37 +50,46 @@ def check(condition, what):
     return condition
 
 
+# The one server name of these tests on the machine, and the lock that
+# keeps it to one test at a time (parallel tests, other build trees and
+# clones wait their turn). JACK's registry holds just eight servers, and a
+# slot that a killed or stuck server left is freed only when its name comes
+# back: names of their own per test or build tree would fill it for good.
+SERVER_NAME = "t815-test"
+
+
+def take_server_name():
+    """The lock on SERVER_NAME, held until the returned file is closed."""
+    lock = open(os.path.join(tempfile.gettempdir(), "t815-jack-server.lock"), "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    return lock
+
+
 class Jack:
     """A jackd with the dummy driver at 48 kHz, 256-frame periods, in
     synchronous mode (the server waits for every client each cycle, so a
     loaded machine gives no late blocks) and a client timeout of 5 s (so a
-    loaded machine does not get the player thrown out), under a server name of this test
-    and build tree: parallel tests never meet, and a name is reused from run
-    to run, as JACK frees a registry slot that a killed server left only when
-    its name comes back (and holds just eight)."""
+    loaded machine does not get the player thrown out), under SERVER_NAME
+    from start to stop."""
 
-    def __init__(self, workdir, group):
-        tree = hashlib.sha1(os.getcwd().encode()).hexdigest()[:8]
-        self.name = "t815-%s-%s" % (group, tree)
+    def __init__(self, workdir):
+        self.name = SERVER_NAME
         self.env = dict(os.environ, JACK_DEFAULT_SERVER=self.name, JACK_NO_START_SERVER="1")
         self.log = open(os.path.join(workdir, "jackd.log"), "a")
+        self.lock = take_server_name()
         self.start()
 
     def start(self):
-        # One server starts at a time on the machine (parallel tests, other
-        # build trees): JACK's shared registry is best left to one at once.
-        with open(os.path.join(tempfile.gettempdir(), "t815-jackd-start.lock"), "w") as lock:
-            fcntl.flock(lock, fcntl.LOCK_EX)
-            self.process = subprocess.Popen(
-                ["jackd", "--no-realtime", "--sync", "--timeout", "5000", "--name", self.name,
-                 "-d", "dummy", "-r", "48000", "-p", "256"], stdin=subprocess.DEVNULL,
-                stdout=self.log, stderr=subprocess.STDOUT, env=self.env)
-            deadline = time.time() + 10
-            up = False
-            while not up and time.time() < deadline and self.process.poll() is None:
-                up = self.running()
-                if not up:
-                    time.sleep(0.05)
+        self.process = subprocess.Popen(
+            ["jackd", "--no-realtime", "--sync", "--timeout", "5000", "--name", self.name,
+             "-d", "dummy", "-r", "48000", "-p", "256"], stdin=subprocess.DEVNULL,
+            stdout=self.log, stderr=subprocess.STDOUT, env=self.env)
+        deadline = time.time() + 10
+        up = False
+        while not up and time.time() < deadline and self.process.poll() is None:
+            up = self.running()
+            if not up:
+                time.sleep(0.05)
         if not up:
             self.stop()
             self.log.flush()
@@ -122,11 +130,12 @@ class Jack:
                 os.remove(leftover)
             except OSError:
                 pass
+        self.lock.close()
 
 
 class JackDbus:
     """A jackdbus server as Jack runs jackd (dummy driver, 48 kHz, 256-frame
-    periods, synchronous, 5 s client timeout, a private server name), driven
+    periods, synchronous, 5 s client timeout, SERVER_NAME), driven
     over a session bus of its own: jackdbus is the one JACK server that
     changes its driver's rate while clients stay connected (set the driver's
     rate, then switch master). Its configuration and log go to the work
@@ -135,8 +144,8 @@ class JackDbus:
     killed when it does not stop."""
 
     def __init__(self, workdir):
-        tree = hashlib.sha1(os.getcwd().encode()).hexdigest()[:8]
-        self.name = "t815-rate-%s" % tree
+        self.name = SERVER_NAME
+        self.lock = take_server_name()
         self.bus = subprocess.Popen(
             ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
@@ -153,21 +162,19 @@ class JackDbus:
         # as still in use.
         self.server = None
         try:
-            with open(os.path.join(tempfile.gettempdir(), "t815-jackd-start.lock"), "w") as lock:
-                fcntl.flock(lock, fcntl.LOCK_EX)
-                self.server = subprocess.Popen(
-                    ["jackdbus", "auto"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                    stderr=subprocess.DEVNULL, env=dict(self.env, HOME=workdir,
-                                                        XDG_CONFIG_HOME=workdir))
-                deadline = time.time() + 10
-                while "true" not in self.call("NameHasOwner", "string:org.jackaudio.service",
-                                              bus=True).stdout:
-                    if time.time() > deadline or self.server.poll() is not None:
-                        raise RuntimeError("jackdbus did not come up")
-                    time.sleep(0.05)
-                for group, name, value in settings:
-                    self.configure(group, name, value)
-                self.control("StartServer")
+            self.server = subprocess.Popen(
+                ["jackdbus", "auto"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL, env=dict(self.env, HOME=workdir,
+                                                    XDG_CONFIG_HOME=workdir))
+            deadline = time.time() + 10
+            while "true" not in self.call("NameHasOwner", "string:org.jackaudio.service",
+                                          bus=True).stdout:
+                if time.time() > deadline or self.server.poll() is not None:
+                    raise RuntimeError("jackdbus did not come up")
+                time.sleep(0.05)
+            for group, name, value in settings:
+                self.configure(group, name, value)
+            self.control("StartServer")
         except BaseException:
             self.stop()
             raise
@@ -216,6 +223,7 @@ class JackDbus:
                 os.remove(leftover)
             except OSError:
                 pass
+        self.lock.close()
 
 
 class Player:
@@ -278,7 +286,7 @@ def group_jack(options, workdir):
     code, err = run_player(player, ["--list-midi"], env, config)
     check(code == 3 and one_line(err), "--list-midi without a server: exit %s, %r" % (code, err))
 
-    jack = Jack(workdir, "jack")
+    jack = Jack(workdir)
     try:
         code, err = run_player(player, ["--list-midi"], jack.env, config)
         check(code == 0 and says_nothing(err), "--list-midi: exit %s, %r" % (code, err))
@@ -367,7 +375,7 @@ def group_rate(options, workdir):
 
 def group_window(options, workdir):
     config = os.path.join(workdir, "config")
-    jack = Jack(workdir, "window")
+    jack = Jack(workdir)
     try:
         playing = Player(options.player, ["--no-connect", "--program", "13"], jack.env, config)
         probe = subprocess.run([options.probe], stdin=subprocess.DEVNULL, capture_output=True,
