@@ -36,6 +36,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import wave
 
 from render_tool_test import read_wav, smf, write
 
@@ -373,16 +374,46 @@ def group_rate(options, workdir):
         jack.stop()
 
 
+def loudest(jack, workdir, name):
+    """The largest sample in a second of the player's two outputs, recorded
+    by JACK's own recorder (16-bit)."""
+    path = os.path.join(workdir, name + ".wav")
+    subprocess.run(["jack_rec", "-f", path, "-d", "1", "-b", "16", "T-815:out_left",
+                    "T-815:out_right"], stdin=subprocess.DEVNULL, capture_output=True,
+                   env=jack.env, timeout=30)
+    with wave.open(path) as recording:
+        samples = array.array("h", recording.readframes(recording.getnframes()))
+    return max((abs(s) for s in samples), default=-1)
+
+
 def group_window(options, workdir):
+    """The probe waits for the test after the panel's check and while each
+    key is held: a second of the player's outputs is recorded each time."""
     config = os.path.join(workdir, "config")
     jack = Jack(workdir)
     try:
         playing = Player(options.player, ["--no-connect", "--program", "13"], jack.env, config)
-        probe = subprocess.run([options.probe], stdin=subprocess.DEVNULL, capture_output=True,
-                               text=True, env=jack.env, timeout=60)
-        print(probe.stdout.strip())
-        check(probe.returncode == 0, "the window probe: exit %d, %s %s" %
-              (probe.returncode, probe.stdout.strip(), probe.stderr.strip()))
+        probe = subprocess.Popen([options.probe], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE, text=True, env=jack.env)
+        lines = []
+        for line in probe.stdout:
+            lines.append(line.strip())
+            step = line.split(":")[0]
+            if step == "the panel":
+                peak = loudest(jack, workdir, "before")
+                check(peak == 0, "the player is not silent before any press: %d" % peak)
+            elif step in ("A held, two octaves down", "key 36 held with the mouse"):
+                peak = loudest(jack, workdir, "held")
+                lines.append("%s: the loudest sample %d" % (step, peak))
+                check(peak > 1000, "%s: no sound, the loudest sample %d" % (step, peak))
+            else:
+                continue
+            probe.stdin.write("\n")
+            probe.stdin.flush()
+        code = probe.wait(timeout=60)
+        print("\n".join(lines))
+        check(code == 0, "the window probe: exit %d, %s %s" %
+              (code, " / ".join(lines), probe.stderr.read().strip()))
         code, err = playing.finish()
         check(code == 0 and says_nothing(err), "closing the window: exit %s, %r" % (code, err))
     finally:

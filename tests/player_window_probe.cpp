@@ -2,10 +2,13 @@
 // server in DISPLAY: finds the top-level window titled "T-815", reads its
 // pixels back from the screen and checks the panel's exact fill colours
 // (the player runs with program index 13), plays the computer keyboard
-// through XTest (Z twice, two octaves down, then A holds key 36) and sees the key
-// drawn pressed and released again, sets the X server's Xft.dpi to 192 and
-// sees the window fit the panel at twice the size, then closes the window
-// as a window manager does. Exit 0 when all holds.
+// through XTest (Z twice, two octaves down, then A holds key 36) and then
+// the mouse (a press on key 36), sees the key drawn pressed and released
+// again each time, sets the X server's Xft.dpi to 192 and sees the window
+// fit the panel at twice the size, then closes the window as a window
+// manager does. After the panel's check, and while each key is held, it
+// waits for a line on its input (or its end), so that the test can record
+// the sound meanwhile. Exit 0 when all holds.
 #include "panel_check_points.h"
 
 #include <X11/Xatom.h>
@@ -101,9 +104,16 @@ bool waitForSize(Display* display, Window window, int width, int height, const c
     return false;
 }
 
+// Waits until the test has done what it does at this step.
+void awaitTest() {
+    char line[16];
+    if (!std::fgets(line, sizeof line, stdin)) return;
+}
+
 } // namespace
 
 int main() {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // the test acts on each line as it comes
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::printf("no X display\n");
@@ -119,14 +129,28 @@ int main() {
         return 1;
     }
     bool ok = waitForPoints(display, window, kPanelCheckPoints, "the panel");
+    awaitTest();
 
     XSetInputFocus(display, window, RevertToParent, CurrentTime);
     tap(display, XK_z, true, true);
     tap(display, XK_z, true, true);
     tap(display, XK_a, true, false);
     ok = waitForPoints(display, window, kPressedKeyCheckPoints, "A held, two octaves down") && ok;
+    awaitTest();
     tap(display, XK_a, false, true);
     ok = waitForPoints(display, window, kPanelCheckPoints, "A released") && ok;
+
+    int x = 0, y = 0; // white key 36 on the screen
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 160, 380, &x, &y, &child);
+    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    XTestFakeButtonEvent(display, Button1, True, CurrentTime);
+    XSync(display, False);
+    ok = waitForPoints(display, window, kPressedKeyCheckPoints, "key 36 held with the mouse") && ok;
+    awaitTest();
+    XTestFakeButtonEvent(display, Button1, False, CurrentTime);
+    XSync(display, False);
+    ok = waitForPoints(display, window, kPanelCheckPoints, "key 36 let go") && ok;
 
     const char resources[] = "Xft.dpi:\t192\n";
     XChangeProperty(display, DefaultRootWindow(display), XA_RESOURCE_MANAGER, XA_STRING, 8,
