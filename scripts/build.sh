@@ -41,7 +41,9 @@ Plug-ins:
   Linux x86_64    $PWD/build/linux/plugin/t815.so
   (each with its CLAP plug-in t815.clap beside it)
 The player:
-  $PWD/build/linux/player/t815-play
+  Linux x86_64    $PWD/build/linux/player/t815-play
+  32-bit Windows  $PWD/build/win32/player/t815-play.exe
+  64-bit Windows  $PWD/build/win64/player/t815-play.exe
 Demo renders:
   $PWD/out/t815-demo-linux.wav
   $PWD/out/t815-demo-$windows.wav
