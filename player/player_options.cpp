@@ -2,24 +2,9 @@
 #include "player_options.h"
 
 #include "command_options.h"
+#include "player_state.h"
 
 namespace t815 {
-
-namespace {
-
-bool parseProgram(const std::string& text, int& program) {
-    if (text.empty() || text.size() > 2) return false;
-    int value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + (c - '0');
-    }
-    if (value > 31) return false;
-    program = value;
-    return true;
-}
-
-} // namespace
 
 bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions& options,
                         std::string& error) {
@@ -30,12 +15,11 @@ bool parsePlayerOptions(const std::vector<std::string>& arguments, PlayerOptions
                 ? readCommandOption(arguments, i, {"--program", "--connect-midi", "--audio"},
                                     option, error)
                 : readCommandOption(arguments, i, {"--program", "--connect-midi"}, option, error);
-        if (!read)
-            return false;
+        if (!read) return false;
         const std::string& name = option.name;
         const std::string& value = option.value;
         if (name == "--program") {
-            if (!parseProgram(value, options.program)) {
+            if (!parseProgramIndex(value, options.program)) {
                 error = "--program must be a program index from 0 to 31, got '" + value + "'";
                 return false;
             }

@@ -30,6 +30,8 @@ bool parseUnit(const std::string& text, float& value) {
     return true;
 }
 
+} // namespace
+
 bool parseProgramIndex(const std::string& text, int& program) {
     if (text.empty() || text.size() > 2) return false;
     int value = 0;
@@ -41,8 +43,6 @@ bool parseProgramIndex(const std::string& text, int& program) {
     program = value;
     return true;
 }
-
-} // namespace
 
 PlayerState capturePlayerState(const PluginInstance& instance) {
     PlayerState state;

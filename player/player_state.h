@@ -18,6 +18,10 @@ struct PlayerState {
     float parameters[kRememberedParameters]{}; // 0..1 each, as the host parameters
 };
 
+// A program index as written on the command line and in the file: one or
+// two digits, 0 to 31. False, leaving program alone, for anything else.
+bool parseProgramIndex(const std::string& text, int& program);
+
 // The instance's program and settings as its host view holds them.
 PlayerState capturePlayerState(const PluginInstance& instance);
 

@@ -10,9 +10,12 @@
 // registered message "T815ChangeDpi" (wParam: a DPI) has the hook tell the
 // window the display's DPI changed, as Windows does, with the window's
 // present place as the suggested one.
+#include "gdi_readback.h"
+
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -29,22 +32,9 @@ void capturePanel(HWND window, unsigned long probe) {
     HWND panel = GetWindow(window, GW_CHILD);
     if (pixels && panel) {
         HDC source = GetDC(panel);
-        HDC memory = CreateCompatibleDC(source);
-        HBITMAP bitmap = CreateCompatibleBitmap(source, kWidth, kHeight);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, kWidth, kHeight, source, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight; // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        GetDIBits(memory, bitmap, 0, kHeight, pixels, &info, DIB_RGB_COLORS);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        const t815::test::Pixels read = t815::test::readBack(source, kWidth, kHeight);
         ReleaseDC(panel, source);
+        std::memcpy(pixels, read.bgrx.data(), read.bgrx.size() * sizeof read.bgrx[0]);
     }
     if (pixels) UnmapViewOfFile(pixels);
     if (mapping) CloseHandle(mapping);
