@@ -66,6 +66,18 @@ def take_server_name():
     return lock
 
 
+def release_server_name(lock, leftovers):
+    """Removes what a server under the name left in files matching the
+    leftovers' patterns, then lets the next test have the name."""
+    for pattern in leftovers:
+        for leftover in glob.glob(pattern):
+            try:
+                os.remove(leftover)
+            except OSError:
+                pass
+    lock.close()
+
+
 class Jack:
     """A jackd with the dummy driver at 48 kHz, 256-frame periods, in
     synchronous mode (the server waits for every client each cycle, so a
@@ -126,12 +138,7 @@ class Jack:
                 self.process.kill()
                 self.process.wait()
         # A killed server leaves its clients' semaphores behind.
-        for leftover in glob.glob("/dev/shm/jack_sem.*_%s_*" % self.name):
-            try:
-                os.remove(leftover)
-            except OSError:
-                pass
-        self.lock.close()
+        release_server_name(self.lock, ["/dev/shm/jack_sem.*_%s_*" % self.name])
 
 
 class JackDbus:
@@ -218,13 +225,8 @@ class JackDbus:
                 self.server.wait()
         self.bus.terminate()
         self.bus.wait()
-        for leftover in (glob.glob("/dev/shm/jack_sem.*_%s_*" % self.name) +
-                         glob.glob("/dev/shm/jack_%s_*" % self.name)):
-            try:
-                os.remove(leftover)
-            except OSError:
-                pass
-        self.lock.close()
+        release_server_name(self.lock, ["/dev/shm/jack_sem.*_%s_*" % self.name,
+                                        "/dev/shm/jack_%s_*" % self.name])
 
 
 class Player:
